@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what building and testing kuv needs on a fresh Debian machine.
+# Packages already present are left alone.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  googletest libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev            # libFuzzer and sanitizer runtimes
+  libpugixml-dev                      # the benchmark's comparison parser
+  libcli11-dev nlohmann-json3-dev     # the command-line tool
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+done
+
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  if [[ $(id -u) -eq 0 ]]; then sudo=""; else sudo="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds kuv with AddressSanitizer and UndefinedBehaviorSanitizer and runs
+# every test, then a short run of each fuzzer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+cmake --workflow --preset dev
+if [[ -x scripts/fuzz_smoke.sh ]]; then
+  bash scripts/fuzz_smoke.sh
+fi

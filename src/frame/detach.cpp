@@ -1,0 +1,9 @@
+#include "frame/export_guard.h"
+#include "kuv/kuv.h"
+
+int KuvDetach(void) {
+  return kuv::WithState([](kuv::LibraryState& state) {
+    kuv::Detach(state);
+    return 1;
+  });
+}

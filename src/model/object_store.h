@@ -1,0 +1,46 @@
+// A document in memory: its business objects in order, and the version text
+// of its root tag as the reader found it. The library holds two: the
+// template store and the data store.
+#ifndef KUV_MODEL_OBJECT_STORE_H_
+#define KUV_MODEL_OBJECT_STORE_H_
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/business_object.h"
+
+namespace kuv {
+
+class CObjectStore {
+ public:
+  CObjectStore() = default;
+  CObjectStore(const CObjectStore&) = delete;
+  CObjectStore& operator=(const CObjectStore&) = delete;
+
+  std::string version;
+
+  // Deletes every business object; the version text stays.
+  void Clear() { objects_.clear(); }
+  int GetCount() const { return static_cast<int>(objects_.size()); }
+  // The business object at i, or null when i is out of range.
+  CBusinessObject* GetAt(int i) const;
+  // Appends a new business object with this ID and returns it.
+  CBusinessObject* Append(std::string_view id);
+  // Deletes the object at i; later objects move down one place.
+  void RemoveAt(int i);
+  // Appends a top-level table to the last business object; null when the
+  // store holds none.
+  CTableNode* AppendTableToLast(std::string_view name);
+  // Index of the first object with exactly this ID, or -1.
+  int Find(std::string_view id) const;
+  const std::vector<std::unique_ptr<CBusinessObject>>& objects() const { return objects_; }
+
+ private:
+  std::vector<std::unique_ptr<CBusinessObject>> objects_;
+};
+
+}  // namespace kuv
+
+#endif  // KUV_MODEL_OBJECT_STORE_H_

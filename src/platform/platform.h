@@ -1,0 +1,99 @@
+// The operating-system services the library needs, behind one seam. The
+// POSIX backend lives in posix/; a Win32 backend can sit beside it. Nothing
+// outside src/platform includes an operating-system header.
+#ifndef KUV_PLATFORM_PLATFORM_H_
+#define KUV_PLATFORM_PLATFORM_H_
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace kuv::platform {
+
+struct LocalTime {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+};
+
+// An open registry key. Destroying it closes the key.
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;
+  // The value's bytes, or nullopt when the value does not exist.
+  virtual std::optional<std::string> QueryValue(const char* name) = 0;
+  // Stores a string value: the text's bytes and one terminating zero byte.
+  virtual bool SetStringValue(const char* name, const std::string& text) = 0;
+};
+
+// A file open for reading. Destroying it closes the file and releases its
+// sharing lock.
+class InputFile {
+ public:
+  virtual ~InputFile() = default;
+  // Reads up to size bytes; returns the count, 0 at the end, -1 on error.
+  virtual long long Read(char* buffer, std::size_t size) = 0;
+};
+
+// How an input file is shared with other openers while it is open.
+enum class Sharing {
+  kShared,     // others may read it too
+  kExclusive,  // nobody else may open it
+};
+
+// The replacement of a target file, written beside it. The target stays
+// untouched until Commit succeeds; destroying an uncommitted replacement
+// removes what was written.
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;
+  // Appends bytes. Line ends are written as the platform's text files
+  // want them ("\n" here, "\r\n" on Windows).
+  virtual bool Write(const char* data, std::size_t size) = 0;
+  // Makes the written bytes durable and puts them in the target's place.
+  virtual bool Commit() = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The registry key Software\KUV\Template under HKEY_LOCAL_MACHINE:
+  // opened when it exists, or created; null when that fails.
+  virtual std::unique_ptr<RegistryKey> OpenTemplateKey() = 0;
+  virtual std::unique_ptr<RegistryKey> CreateTemplateKey() = 0;
+
+  // The modal file-open dialog for Standard.kvt. nullopt when it was
+  // closed without choosing a file.
+  virtual std::optional<std::string> AskForTemplateFile() = 0;
+
+  // The file-status query: true when a file or folder of that name exists.
+  virtual bool PathExists(const std::string& path) = 0;
+
+  // The wait cursor: shows it and returns a token for the cursor that was
+  // showing, which RestoreCursor shows again.
+  virtual void* ShowWaitCursor() = 0;
+  virtual void RestoreCursor(void* previous) = 0;
+
+  virtual LocalTime CurrentLocalTime() = 0;
+
+  // Opens an existing file for reading with the given sharing; null when
+  // it cannot be opened (missing, a folder, no access, shared elsewhere).
+  virtual std::unique_ptr<InputFile> OpenInput(const std::string& path,
+                                               Sharing sharing) = 0;
+
+  // Starts replacing path (created when missing); null when the target
+  // cannot be written (missing folder, no permission, held by another
+  // opener).
+  virtual std::unique_ptr<OutputFile> BeginReplace(const std::string& path) = 0;
+};
+
+// The backend of this build, living for the whole process.
+Platform& DefaultPlatform();
+
+}  // namespace kuv::platform
+
+#endif  // KUV_PLATFORM_PLATFORM_H_

@@ -1,0 +1,249 @@
+#include "platform/posix/posix_io.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+
+namespace kuv::platform::posix {
+
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  ~Descriptor() { Reset(); }
+  Descriptor(Descriptor&& other) noexcept : fd_(other.Release()) {}
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      fd_ = other.Release();
+    }
+    return *this;
+  }
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  int Release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+  void Reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+};
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+  int fd;
+  do {
+    fd = ::open(path, flags, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+bool LockRetrying(int fd, int operation) {
+  int result;
+  do {
+    result = ::flock(fd, operation | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+class PosixInputFile : public InputFile {
+ public:
+  explicit PosixInputFile(Descriptor fd) : fd_(std::move(fd)) {}
+  long long Read(char* buffer, std::size_t size) override {
+    for (;;) {
+      ssize_t got = ::read(fd_.get(), buffer, size);
+      if (got >= 0) return got;
+      if (errno != EINTR) return -1;
+    }
+  }
+
+ private:
+  Descriptor fd_;  // closing it releases the lock
+};
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Follows symbolic links, so that a link's target is what gets replaced.
+bool ResolveLinks(std::string path, std::string* resolved) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+      *resolved = path;
+      return true;
+    }
+    std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 256) + 1, '\0');
+    ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length < 0 || static_cast<std::size_t>(length) >= target.size()) return false;
+    target.resize(static_cast<std::size_t>(length));
+    path = (!target.empty() && target[0] == '/') ? target : FolderOf(path) + "/" + target;
+  }
+  return false;  // a loop of links
+}
+
+class PosixReplacement : public OutputFile {
+ public:
+  PosixReplacement(std::string target, std::string temporary, Descriptor out, Descriptor old)
+      : target_(std::move(target)),
+        temporary_(std::move(temporary)),
+        out_(std::move(out)),
+        old_(std::move(old)) {}
+
+  ~PosixReplacement() override {
+    if (!committed_) {
+      out_.Reset();
+      ::unlink(temporary_.c_str());
+    }
+  }
+
+  bool Write(const char* data, std::size_t size) override {
+    if (failed_ || !WriteAll(out_.get(), data, size)) failed_ = true;
+    return !failed_;
+  }
+
+  bool Commit() override {
+    if (failed_ || committed_) return false;
+    int fd = out_.Release();
+    bool ok = ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (!ok || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+      failed_ = true;
+      return false;
+    }
+    committed_ = true;
+    Descriptor folder(OpenRetrying(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.valid()) ::fsync(folder.get());  // makes the rename durable
+    old_.Reset();
+    return true;
+  }
+
+ private:
+  std::string target_;
+  std::string temporary_;
+  Descriptor out_;
+  Descriptor old_;  // the replaced file, locked while we work
+  bool failed_ = false;
+  bool committed_ = false;
+};
+
+std::string TemporaryName(const std::string& target, unsigned attempt) {
+  static std::atomic<unsigned> counter{0};
+  const auto ticks = static_cast<unsigned long long>(
+      std::chrono::steady_clock::now().time_since_epoch().count());
+  char suffix[64];
+  std::snprintf(suffix, sizeof suffix, ".kuv-%d-%llx-%u", static_cast<int>(::getpid()),
+                ticks ^ (static_cast<unsigned long long>(attempt) << 32), counter++);
+  return FolderOf(target) + "/." + NameOf(target) + suffix;
+}
+
+}  // namespace
+
+std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharing) {
+  Descriptor fd(OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return nullptr;
+  struct stat info;
+  if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
+  if (!LockRetrying(fd.get(), sharing == Sharing::kExclusive ? LOCK_EX : LOCK_SH)) return nullptr;
+  return std::make_unique<PosixInputFile>(std::move(fd));
+}
+
+std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path) {
+  if (path.empty()) return nullptr;
+  std::string target;
+  if (!ResolveLinks(path, &target)) return nullptr;
+
+  // An existing target is held exclusively while it is replaced, and its
+  // permission bits pass to the new file.
+  Descriptor old(OpenRetrying(target.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  if (!old.valid() && errno == EACCES) {
+    old = Descriptor(OpenRetrying(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
+  }
+  struct stat oldInfo;
+  bool exists = false;
+  if (old.valid()) {
+    if (::fstat(old.get(), &oldInfo) != 0 || !S_ISREG(oldInfo.st_mode)) return nullptr;
+    if (!LockRetrying(old.get(), LOCK_EX)) return nullptr;
+    exists = true;
+  } else if (errno != ENOENT) {
+    return nullptr;
+  }
+
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    std::string temporary = TemporaryName(target, attempt);
+    Descriptor out(OpenRetrying(temporary.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!out.valid()) {
+      if (errno == EEXIST) continue;
+      return nullptr;
+    }
+    if (exists) {
+      if (::fchmod(out.get(), oldInfo.st_mode & 07777) != 0) {
+        out.Reset();
+        ::unlink(temporary.c_str());
+        return nullptr;
+      }
+      if (oldInfo.st_uid != ::geteuid() || oldInfo.st_gid != ::getegid()) {
+        (void)!::fchown(out.get(), oldInfo.st_uid, oldInfo.st_gid);  // best effort
+      }
+    }
+    LockRetrying(out.get(), LOCK_EX);
+    return std::make_unique<PosixReplacement>(target, temporary, std::move(out), std::move(old));
+  }
+  return nullptr;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* bytes) {
+  Descriptor fd(OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return false;
+  bytes->clear();
+  char buffer[4096];
+  for (;;) {
+    ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    bytes->append(buffer, static_cast<std::size_t>(got));
+  }
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  std::unique_ptr<OutputFile> out = BeginFileReplacement(path);
+  return out && out->Write(bytes.data(), bytes.size()) && out->Commit();
+}
+
+}  // namespace kuv::platform::posix

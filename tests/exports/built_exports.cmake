@@ -1,0 +1,2 @@
+# The exports built so far; the list grows with each part of the interface.
+set(BUILT_EXPORTS KuvDetach KuvDateToString KuvStringToDate)
