@@ -1,0 +1,16 @@
+// The document writer: the exact layout of a written document.
+#ifndef KUV_IO_WRITER_H_
+#define KUV_IO_WRITER_H_
+
+#include "model/object_store.h"
+#include "platform/platform.h"
+
+namespace kuv::io {
+
+// Writes the whole store as one document through a buffered sink. Returns
+// false when a write to output failed.
+bool WriteDocument(const CObjectStore& store, platform::OutputFile& output);
+
+}  // namespace kuv::io
+
+#endif  // KUV_IO_WRITER_H_
