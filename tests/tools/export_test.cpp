@@ -1,0 +1,145 @@
+// kuv export: JSON that keeps the document, CSV of one table, and no
+// output file when anything fails.
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "tool_test_fixture.h"
+
+namespace kuv::tool {
+namespace {
+
+using nlohmann::json;
+using ::testing::HasSubstr;
+
+class Export : public ToolTest {
+ protected:
+  void SetUp() override {
+    ToolTest::SetUp();
+    RegisterBundledTemplate();
+  }
+};
+
+TEST_F(Export, JsonKeepsHeaderDefinitionsAndNestedRows) {
+  const ToolRun run = Run({"export", TestData("nested.kuv"), "--format", "json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json document = json::parse(run.out);
+  EXPECT_EQ(document["format"], "kuv-json");
+  ASSERT_EQ(document["objects"].size(), 3u);
+  const json& sample = document["objects"][0];
+  EXPECT_EQ(sample["id"], "Sample");
+  EXPECT_EQ(sample["author"], "T. \u00d8stby");
+  EXPECT_EQ(sample["version"], "7");
+  EXPECT_EQ(sample["wellId"], "W&1 \"north\"");
+  EXPECT_EQ(sample["date"], "20021001T14:05:00000");
+  EXPECT_EQ(sample["definitions"]["tables"],
+            json::parse(R"([{"name":"A","parent":""},{"name":"B","parent":"A"},
+                            {"name":"D","parent":"B"},{"name":"C","parent":"A"},
+                            {"name":"Z","parent":""}])"));
+  EXPECT_EQ(sample["definitions"]["fields"][0],
+            json::parse(R"({"table":"A","field":"a1","unit":"m","type":"float"})"));
+
+  const json& a = sample["tables"][0];
+  EXPECT_EQ(a["name"], "A");
+  ASSERT_EQ(a["rows"].size(), 3u);
+  EXPECT_EQ(a["rows"][0]["values"],
+            json::parse(R"([{"field":"a1","value":"1.5"},{"field":"a2","value":"  spaced  "}])"));
+  const json& b = a["rows"][0]["tables"][0];
+  EXPECT_EQ(b["name"], "B");
+  ASSERT_EQ(b["rows"].size(), 2u);
+  EXPECT_EQ(b["rows"][0]["tables"][0]["rows"][0]["values"][0]["value"], "deep");
+  EXPECT_EQ(a["rows"][0]["tables"][1]["rows"][0]["values"][0]["value"],
+            "\u20ac \u0081 \u0178 \u00e6");
+  EXPECT_EQ(a["rows"][1]["values"][1]["value"], "");
+  EXPECT_EQ(a["rows"][2]["values"][1]["value"], "two\nlines,\ttab");
+  EXPECT_EQ(sample["tables"][1]["rows"][0]["values"][0]["value"], "\"quoted\" & >angled");
+
+  const json& empty = document["objects"][1];
+  EXPECT_TRUE(empty["tables"].empty());
+  EXPECT_TRUE(empty["definitions"]["fields"].empty());
+}
+
+TEST_F(Export, ObjectOptionSelectsOneObject) {
+  const std::string document = Example("kestrel3_header_survey.kuv");
+  ToolRun run = Run({"export", document, "--format", "json", "--object", "DeviationSurvey"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json exported = json::parse(run.out);
+  ASSERT_EQ(exported["objects"].size(), 1u);
+  EXPECT_EQ(exported["objects"][0]["id"], "DeviationSurvey");
+  EXPECT_EQ(exported["objects"][0]["tables"][0]["name"], "Survey");
+
+  run = Run({"export", document, "--format", "json", "--object", "deviationsurvey", "-o",
+             Path("out.json")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "kuv: no object 'deviationsurvey' in " + document + "\n");
+  EXPECT_FALSE(FileExists(Path("out.json")));
+}
+
+TEST_F(Export, CsvWritesFieldNamesUnitsAndRows) {
+  const std::string document = Example("kestrel3_casing_tops.kuv");
+  ToolRun run = Run({"export", document, "--format", "csv", "--object", "CasingStrings", "--table",
+                     "Casing", "-o", Path("casing.csv")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFile(Path("casing.csv")),
+            "Name,OD,Weight,Grade,Top,Bottom\r\n"
+            ",in,lb/ft,,m,m\r\n"
+            "Conductor,30.000,309.72,X-52,137.40,210.00\r\n"
+            "Surface,20.000,133.00,K-55,137.40,598.00\r\n"
+            "Intermediate,13.375,72.00,N-80,137.40,1645.00\r\n"
+            "Production,9.625,53.50,P-110,137.40,2612.00\r\n"
+            "Liner,7.000,29.00,L-80,2540.00,2976.00\r\n");
+  // A child table gathers the rows of every node of that name; a comma
+  // makes a cell quoted.
+  run = Run({"export", document, "--format", "csv", "--object", "CasingStrings", "--table",
+             "CementStage"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("Stage,Top,Bottom,Volume,Slurry\r\n,m,m,m3,\r\n"
+                                 "1,137.40,598.00,96.5,\"Lead 1.50 SG extended, tail 1.90 SG "
+                                 "Class G\"\r\n1,1150.00,1645.00,41.2,Class G 1.90 SG\r\n"));
+  // The only object and its only table need no options.
+  run = Run({"export", Example("kestrel3_log.kuv"), "--format", "csv", "--table", "Sample"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("DEPT,GR,RHOB,NPHI,RT\r\nm,gAPI,g/cm3,v/v,ohm.m\r\n"));
+  run = Run({"export", document, "--format", "csv", "--object", "FormationTops"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("Formation,MD,TVD,Lithology\r\n,m,m,\r\n"));
+}
+
+TEST_F(Export, CsvAsksWhichObjectOrTableWhenThereAreSeveral) {
+  const std::string document = Example("kestrel3_casing_tops.kuv");
+  ToolRun run = Run({"export", document, "--format", "csv"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_THAT(run.err, HasSubstr("--object (CasingStrings, FormationTops)"));
+  run = Run({"export", document, "--format", "csv", "--object", "CasingStrings"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_THAT(run.err, HasSubstr("--table (Casing, CementStage)"));
+  run =
+      Run({"export", document, "--format", "csv", "--object", "CasingStrings", "--table", "Nope"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("has no table 'Nope'"));
+  run = Run({"export", document, "--format", "json", "--table", "Casing"});
+  EXPECT_EQ(run.status, 2);
+}
+
+TEST_F(Export, FailuresLeaveNoOutputFileAndKeepAnExistingOne) {
+  // Latin-1 bytes are not UTF-8: the export stops and says where.
+  WriteFile(Path("out.json"), "previous");
+  ToolRun run = Run({"export", TestData("nested.kuv"), "--format", "json", "--encoding", "utf-8",
+                     "-o", Path("out.json")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "kuv: object 'Sample', attribute Author: the text is not valid UTF-8; choose the "
+            "document's encoding with --encoding\n");
+  EXPECT_EQ(ReadFile(Path("out.json")), "previous");
+
+  run = Run({"export", TestData("corrupted.kuv"), "--format", "json", "-o", Path("bad.json")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_FALSE(FileExists(Path("bad.json")));
+
+  run = Run(
+      {"export", Example("kestrel3_log.kuv"), "--format", "json", "-o", Path("no/such/dir.json")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("cannot write"));
+}
+
+}  // namespace
+}  // namespace kuv::tool

@@ -1,0 +1,106 @@
+#include "tool_test_fixture.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+
+extern char** environ;
+
+namespace kuv::tool {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  return fs::exists(path, error);
+}
+
+std::string WithoutDates(const std::string& document) {
+  static const std::regex kDate(" Date='[^']*'");
+  return std::regex_replace(document, kDate, " Date='*'");
+}
+
+void ToolTest::SetUp() {
+  std::string pattern = (fs::temp_directory_path() / "kuv-tool-test-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+  folder_ = pattern;
+  config_ = folder_ + "/config";
+}
+
+void ToolTest::TearDown() {
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+}
+
+ToolRun ToolTest::Run(const std::vector<std::string>& arguments) const {
+  std::vector<std::string> words = {KUV_TOOL_PATH};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+
+  // The test's own configuration folder replaces the user's.
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    if (std::strncmp(*entry, "XDG_CONFIG_HOME=", 16) != 0) environment.emplace_back(*entry);
+  }
+  environment.push_back("XDG_CONFIG_HOME=" + config_);
+  std::vector<char*> envp;
+  for (std::string& entry : environment) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+
+  const std::string outPath = Path(".stdout");
+  const std::string errPath = Path(".stderr");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  ToolRun run;
+  if (spawned != 0) {
+    run.err = "cannot start the tool";
+    return run;
+  }
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+  }
+  if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+  run.out = ReadFile(outPath);
+  run.err = ReadFile(errPath);
+  return run;
+}
+
+void ToolTest::RegisterBundledTemplate() const {
+  fs::create_directories(config_ + "/KUV/Template");
+  const std::string path = Example("Standard.kvt");
+  WriteFile(config_ + "/KUV/Template/FileName", path + std::string(1, '\0'));
+}
+
+std::string ToolTest::RegisteredValue() const {
+  return ReadFile(config_ + "/KUV/Template/FileName");
+}
+
+}  // namespace kuv::tool

@@ -1,0 +1,304 @@
+#include "json_writer.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "tool_error.h"
+
+namespace kuv::tool {
+
+// A streaming JSON writer with two-space indentation. It keeps one flag per
+// open container instead of recursing, and stops indenting deeper than
+// kMaxIndent levels so that deeply nested tables cost linear space.
+class JsonDocumentWriter::Emitter {
+ public:
+  explicit Emitter(std::ostream& out) : out_(out) { buffer_.reserve(kFlushAt + 4096); }
+
+  void BeginObject() {
+    Element();
+    buffer_ += '{';
+    hasMembers_.push_back(false);
+  }
+  void BeginArray() {
+    Element();
+    buffer_ += '[';
+    hasMembers_.push_back(false);
+  }
+  void EndObject() { Close('}'); }
+  void EndArray() { Close(']'); }
+
+  void Key(std::string_view key) {
+    Element();
+    Quoted(key);
+    buffer_ += ": ";
+    afterKey_ = true;
+  }
+  void String(std::string_view text) {
+    Element();
+    Quoted(text);
+  }
+  void Number(long long number) {
+    Element();
+    buffer_ += std::to_string(number);
+  }
+  // A small object written on one line, as one element.
+  void FlatObject(std::initializer_list<std::pair<std::string_view, std::string_view>> members) {
+    Element();
+    buffer_ += '{';
+    bool first = true;
+    for (const auto& [key, text] : members) {
+      if (!first) buffer_ += ", ";
+      first = false;
+      Quoted(key);
+      buffer_ += ": ";
+      Quoted(text);
+    }
+    buffer_ += '}';
+  }
+
+  void EndDocument() {
+    buffer_ += '\n';
+    Flush();
+  }
+
+  void Flush() {
+    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    buffer_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kFlushAt = 1 << 16;
+  static constexpr std::size_t kMaxIndent = 32;
+
+  void NewLine() {
+    buffer_ += '\n';
+    buffer_.append(2 * std::min(hasMembers_.size(), kMaxIndent), ' ');
+  }
+
+  void Element() {
+    if (buffer_.size() >= kFlushAt) Flush();
+    if (afterKey_) {
+      afterKey_ = false;
+      return;
+    }
+    if (hasMembers_.empty()) return;
+    if (hasMembers_.back()) buffer_ += ',';
+    hasMembers_.back() = true;
+    NewLine();
+  }
+
+  void Close(char bracket) {
+    const bool hadMembers = hasMembers_.back();
+    hasMembers_.pop_back();
+    if (hadMembers) NewLine();
+    buffer_ += bracket;
+  }
+
+  // The text is UTF-8 already; only quotes, backslashes and control
+  // characters need escaping.
+  void Quoted(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    buffer_ += '"';
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const auto c = static_cast<unsigned char>(text[i]);
+      if (c >= 0x20 && c != '"' && c != '\\') continue;
+      buffer_.append(text.data() + plain, i - plain);
+      plain = i + 1;
+      switch (c) {
+        case '"':
+          buffer_ += "\\\"";
+          break;
+        case '\\':
+          buffer_ += "\\\\";
+          break;
+        case '\n':
+          buffer_ += "\\n";
+          break;
+        case '\r':
+          buffer_ += "\\r";
+          break;
+        case '\t':
+          buffer_ += "\\t";
+          break;
+        case '\b':
+          buffer_ += "\\b";
+          break;
+        case '\f':
+          buffer_ += "\\f";
+          break;
+        default:
+          buffer_ += "\\u00";
+          buffer_ += kHex[c >> 4];
+          buffer_ += kHex[c & 0xF];
+      }
+    }
+    buffer_.append(text.data() + plain, text.size() - plain);
+    buffer_ += '"';
+  }
+
+  std::ostream& out_;
+  std::string buffer_;
+  std::vector<bool> hasMembers_;
+  bool afterKey_ = false;
+};
+
+namespace {
+
+// Decodes the document's bytes, naming where a text that is not valid in
+// the encoding stands.
+class Decoder {
+ public:
+  Decoder(Encoding encoding, const ObjectHeader& header) : encoding_(encoding), header_(header) {}
+
+  std::string operator()(const std::string& bytes, const std::string& where) const {
+    if (std::optional<std::string> text = DecodeText(bytes, encoding_)) return std::move(*text);
+    throw DataError("object '" + DecodeForDisplay(header_.id, encoding_) + "'" + where +
+                    ": the text is not valid UTF-8; choose the document's encoding with "
+                    "--encoding");
+  }
+
+  std::string In(const std::string& table, const std::string& field = std::string()) const {
+    std::string where = ", table '" + DecodeForDisplay(table, encoding_) + "'";
+    if (!field.empty()) where += ", field '" + DecodeForDisplay(field, encoding_) + "'";
+    return where;
+  }
+
+ private:
+  Encoding encoding_;
+  const ObjectHeader& header_;
+};
+
+// Where the content walk stands inside one open table.
+enum class RowState { kNone, kInValues, kInTables };
+
+}  // namespace
+
+JsonDocumentWriter::JsonDocumentWriter(std::ostream& out, Encoding encoding)
+    : emitter_(std::make_unique<Emitter>(out)), encoding_(encoding) {
+  emitter_->BeginObject();
+  emitter_->Key("format");
+  emitter_->String(kJsonFormatName);
+  emitter_->Key("formatVersion");
+  emitter_->Number(kJsonFormatVersion);
+  emitter_->Key("objects");
+  emitter_->BeginArray();
+}
+
+JsonDocumentWriter::~JsonDocumentWriter() = default;
+
+void JsonDocumentWriter::WriteObject(const ObjectContent& object) {
+  Emitter& json = *emitter_;
+  const Decoder decode(encoding_, object.header);
+  const ObjectHeader& header = object.header;
+
+  json.BeginObject();
+  json.Key("id");
+  json.String(decode(header.id, ""));
+  json.Key("author");
+  json.String(decode(header.author, ", attribute Author"));
+  json.Key("version");
+  json.String(decode(header.version, ", attribute Version"));
+  json.Key("wellId");
+  json.String(decode(header.wellId, ", attribute WellID"));
+  json.Key("date");
+  json.String(decode(header.date, ", attribute Date"));
+
+  json.Key("definitions");
+  json.BeginObject();
+  json.Key("tables");
+  json.BeginArray();
+  for (const TableDefinition& table : object.tables) {
+    const std::string where = decode.In(table.table);
+    json.FlatObject(
+        {{"name", decode(table.table, where)}, {"parent", decode(table.parent, where)}});
+  }
+  json.EndArray();
+  json.Key("fields");
+  json.BeginArray();
+  for (const FieldDefinition& field : object.fields) {
+    const std::string where = decode.In(field.table, field.field);
+    json.FlatObject({{"table", decode(field.table, where)},
+                     {"field", decode(field.field, where)},
+                     {"unit", decode(field.unit, where)},
+                     {"type", decode(field.type, where)}});
+  }
+  json.EndArray();
+  json.EndObject();
+
+  json.Key("tables");
+  json.BeginArray();
+  // One entry per open table: its name (for messages) and its row state.
+  std::vector<std::pair<const std::string*, RowState>> open;
+  const auto closeRow = [&] {
+    RowState& state = open.back().second;
+    if (state == RowState::kNone) return;
+    json.EndArray();  // the row's values or its child tables
+    json.EndObject();
+    state = RowState::kNone;
+  };
+  const auto beginRow = [&] {
+    closeRow();
+    json.BeginObject();
+    json.Key("values");
+    json.BeginArray();
+    open.back().second = RowState::kInValues;
+  };
+  for (const ContentItem& item : object.content) {
+    switch (item.step) {
+      case ContentStep::kOpenTable:
+        if (!open.empty()) {
+          if (open.back().second == RowState::kNone) beginRow();
+          if (open.back().second == RowState::kInValues) {
+            json.EndArray();
+            json.Key("tables");
+            json.BeginArray();
+            open.back().second = RowState::kInTables;
+          }
+        }
+        json.BeginObject();
+        json.Key("name");
+        json.String(decode(item.name, decode.In(item.name)));
+        json.Key("rows");
+        json.BeginArray();
+        open.emplace_back(&item.name, RowState::kNone);
+        break;
+      case ContentStep::kBeginRow:
+        if (!open.empty()) beginRow();
+        break;
+      case ContentStep::kValue: {
+        if (open.empty()) break;
+        if (open.back().second != RowState::kInValues) beginRow();
+        const std::string where = decode.In(*open.back().first, item.name);
+        json.FlatObject({{"field", decode(item.name, where)}, {"value", decode(item.text, where)}});
+        break;
+      }
+      case ContentStep::kCloseTable:
+        if (open.empty()) break;
+        closeRow();
+        json.EndArray();
+        json.EndObject();
+        open.pop_back();
+        break;
+    }
+  }
+  while (!open.empty()) {
+    closeRow();
+    json.EndArray();
+    json.EndObject();
+    open.pop_back();
+  }
+  json.EndArray();
+  json.EndObject();
+}
+
+void JsonDocumentWriter::Finish() {
+  emitter_->EndArray();
+  emitter_->EndObject();
+  emitter_->EndDocument();
+}
+
+}  // namespace kuv::tool

@@ -1,0 +1,49 @@
+// Writes documents as JSON, one business object at a time. The shape:
+//
+//   {"format": "kuv-json", "formatVersion": 1, "objects": [
+//     {"id": ..., "author": ..., "version": ..., "wellId": ..., "date": ...,
+//      "definitions": {"tables": [{"name": ..., "parent": ...}],
+//                      "fields": [{"table": ..., "field": ..., "unit": ..., "type": ...}]},
+//      "tables": [{"name": ..., "rows": [
+//                   {"values": [{"field": ..., "value": ...}],
+//                    "tables": [ child tables of the row, same shape ]}]}]}]}
+//
+// Arrays keep document order; "parent" is "" for a top-level table.
+#ifndef KUV_TOOLS_JSON_WRITER_H_
+#define KUV_TOOLS_JSON_WRITER_H_
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "object_content.h"
+#include "text_encoding.h"
+
+namespace kuv::tool {
+
+inline constexpr const char* kJsonFormatName = "kuv-json";
+inline constexpr int kJsonFormatVersion = 1;
+
+class JsonDocumentWriter {
+ public:
+  JsonDocumentWriter(std::ostream& out, Encoding encoding);
+  ~JsonDocumentWriter();
+  JsonDocumentWriter(const JsonDocumentWriter&) = delete;
+  JsonDocumentWriter& operator=(const JsonDocumentWriter&) = delete;
+
+  // Throws a ToolError naming the object, table and field of a text that
+  // is not valid in the encoding (only utf-8 can fail).
+  void WriteObject(const ObjectContent& object);
+
+  // Closes the document and flushes it.
+  void Finish();
+
+ private:
+  class Emitter;
+  std::unique_ptr<Emitter> emitter_;
+  Encoding encoding_;
+};
+
+}  // namespace kuv::tool
+
+#endif  // KUV_TOOLS_JSON_WRITER_H_

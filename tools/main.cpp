@@ -1,0 +1,101 @@
+// The kuv command line: subcommands, their options, and the exit statuses.
+#include <CLI/CLI.hpp>
+#include <exception>
+#include <iostream>
+#include <map>
+#include <string>
+
+#include "commands.h"
+#include "tool_error.h"
+
+namespace {
+
+using kuv::tool::Encoding;
+
+const std::map<std::string, Encoding> kEncodings = {
+    {"cp1252", Encoding::kCp1252}, {"latin1", Encoding::kLatin1}, {"utf-8", Encoding::kUtf8}};
+
+void AddEncodingOption(CLI::App* command, Encoding* encoding) {
+  command
+      ->add_option("--encoding", *encoding,
+                   "Character set of the text in documents (JSON and the terminal are UTF-8)")
+      ->transform(CLI::CheckedTransformer(kEncodings, CLI::ignore_case))
+      ->default_str("cp1252");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace kuv::tool;
+
+  CLI::App app{"kuv: read, check and convert well-data interchange documents", "kuv"};
+  app.require_subcommand(1);
+  app.fallthrough(false);
+
+  ShowOptions show;
+  CLI::App* showCommand =
+      app.add_subcommand("show", "Show each business object's header and its tables as a tree");
+  showCommand->add_option("FILE", show.file, "The document")->required();
+  AddEncodingOption(showCommand, &show.encoding);
+
+  CheckOptions check;
+  CLI::App* checkCommand = app.add_subcommand(
+      "check", "Read each document and report it ok (with its counts) or the reason it fails");
+  checkCommand->add_option("FILE", check.files, "The documents")->required();
+
+  ExportOptions exporting;
+  CLI::App* exportCommand = app.add_subcommand(
+      "export", "Write a document as JSON (everything) or one of its tables as CSV");
+  exportCommand->add_option("FILE", exporting.file, "The document")->required();
+  exportCommand->add_option("--format", exporting.format, "json or csv")
+      ->required()
+      ->check(CLI::IsMember({"json", "csv"}));
+  exportCommand->add_option("--object", exporting.object,
+                            "Only the business object with this ID (needed for CSV when the "
+                            "document holds several)");
+  exportCommand->add_option("--table", exporting.table,
+                            "The table written as CSV (needed when the object holds several)");
+  exportCommand->add_option("-o,--output", exporting.output,
+                            "Write here instead of to standard output");
+  AddEncodingOption(exportCommand, &exporting.encoding);
+
+  ImportOptions importing;
+  CLI::App* importCommand = app.add_subcommand(
+      "import",
+      "Build a document from JSON written by export. The library stamps each object's Date "
+      "with the current time, so the Date of the JSON is not kept");
+  importCommand->add_option("FILE", importing.file, "The JSON file")->required();
+  importCommand->add_option("-o,--output", importing.output, "The document to write")->required();
+  AddEncodingOption(importCommand, &importing.encoding);
+
+  TemplateOptions templating;
+  CLI::App* templateCommand = app.add_subcommand(
+      "template", "Show the registered template, or register PATH (a file named Standard.kvt)");
+  templateCommand->add_option("PATH", templating.path, "The template to register");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    // Help goes to standard output with status 0; anything else is a usage
+    // error.
+    const int status = app.exit(error, std::cout, std::cerr);
+    return status == 0 ? kExitSuccess : kExitUsageError;
+  }
+
+  try {
+    if (*showCommand) return RunShow(show);
+    if (*checkCommand) return RunCheck(check);
+    if (*exportCommand) return RunExport(exporting);
+    if (*importCommand) return RunImport(importing);
+    if (*templateCommand) return RunTemplate(templating);
+  } catch (const ToolError& error) {
+    std::cout.flush();
+    std::cerr << "kuv: " << error.what() << "\n";
+    return error.status();
+  } catch (const std::exception& error) {
+    std::cout.flush();
+    std::cerr << "kuv: " << error.what() << "\n";
+    return kExitDataError;
+  }
+  return kExitUsageError;
+}
