@@ -1,0 +1,33 @@
+// File services of the Win32 backend: reading with a share mode, and the
+// replacement of a file through a temporary written beside it, in text
+// mode (each "\n" stored as "\r\n").
+#ifndef KUV_PLATFORM_WIN32_WIN32_FILES_H_
+#define KUV_PLATFORM_WIN32_WIN32_FILES_H_
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace kuv::platform::win32 {
+
+// Opens an existing disk file for reading: shared for reading only, or
+// shared with nobody (share mode 0). Null for a folder, a device or pipe,
+// a missing file, or one that another opener holds in a conflicting way.
+std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharing);
+
+// Replaces path with a temporary file created beside it (CREATE_NEW),
+// flushed, then moved over it. An existing target must be a writable disk
+// file that nobody else has open; it stays held with share mode 0 until
+// the move. Null when the replacement cannot begin.
+std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path);
+
+// Names the temporary file of each creation attempt. Tests choose the
+// names to plant files in the way.
+using TemporaryNamer = std::string (*)(const std::string& target, unsigned attempt);
+std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path,
+                                                 TemporaryNamer temporaryName);
+
+}  // namespace kuv::platform::win32
+
+#endif  // KUV_PLATFORM_WIN32_WIN32_FILES_H_
