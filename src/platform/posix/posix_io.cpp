@@ -66,6 +66,7 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
       if (errno == EINTR) continue;
       return false;
     }
+    if (written == 0) return false;  // no progress: never spin
     data += written;
     size -= static_cast<std::size_t>(written);
   }
@@ -132,7 +133,7 @@ class PosixReplacement : public OutputFile {
   }
 
   bool Write(const char* data, std::size_t size) override {
-    if (failed_ || !WriteAll(out_.get(), data, size)) failed_ = true;
+    if (failed_ || committed_ || !WriteAll(out_.get(), data, size)) failed_ = true;
     return !failed_;
   }
 
@@ -161,14 +162,17 @@ class PosixReplacement : public OutputFile {
   bool committed_ = false;
 };
 
-std::string TemporaryName(const std::string& target, unsigned attempt) {
+// Hidden beside the target, unique to this process and attempt. The
+// target's name is shortened so that the result stays a legal file name.
+std::string DefaultTemporaryName(const std::string& target, unsigned attempt) {
   static std::atomic<unsigned> counter{0};
+  constexpr std::size_t kKeptNameBytes = 120;
   const auto ticks = static_cast<unsigned long long>(
       std::chrono::steady_clock::now().time_since_epoch().count());
   char suffix[64];
   std::snprintf(suffix, sizeof suffix, ".kuv-%d-%llx-%u", static_cast<int>(::getpid()),
                 ticks ^ (static_cast<unsigned long long>(attempt) << 32), counter++);
-  return FolderOf(target) + "/." + NameOf(target) + suffix;
+  return FolderOf(target) + "/." + NameOf(target).substr(0, kKeptNameBytes) + suffix;
 }
 
 }  // namespace
@@ -183,16 +187,21 @@ std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharin
 }
 
 std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path) {
+  return BeginFileReplacement(path, DefaultTemporaryName);
+}
+
+std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path,
+                                                 TemporaryNamer temporaryName) {
   if (path.empty()) return nullptr;
   std::string target;
   if (!ResolveLinks(path, &target)) return nullptr;
 
-  // An existing target is held exclusively while it is replaced, and its
-  // permission bits pass to the new file.
-  Descriptor old(OpenRetrying(target.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-  if (!old.valid() && errno == EACCES) {
-    old = Descriptor(OpenRetrying(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
-  }
+  // An existing target must be a regular file that we may write, as a
+  // truncating open would demand; opening it for writing proves that
+  // without touching it. O_NONBLOCK keeps a FIFO from hanging the open.
+  // The file stays locked while it is replaced.
+  Descriptor old(
+      OpenRetrying(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
   struct stat oldInfo;
   bool exists = false;
   if (old.valid()) {
@@ -204,21 +213,25 @@ std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path) {
   }
 
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    std::string temporary = TemporaryName(target, attempt);
+    std::string temporary = temporaryName(target, attempt);
+    // Exclusive creation never follows a link planted under this name.
+    // Replacing a file: private until it has the old file's owner and bits.
+    const mode_t createMode = exists ? 0600 : 0666;
     Descriptor out(OpenRetrying(temporary.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, createMode));
     if (!out.valid()) {
       if (errno == EEXIST) continue;
       return nullptr;
     }
     if (exists) {
+      // Owner first: changing it may clear set-id bits that fchmod sets.
+      if (oldInfo.st_uid != ::geteuid() || oldInfo.st_gid != ::getegid()) {
+        (void)!::fchown(out.get(), oldInfo.st_uid, oldInfo.st_gid);  // best effort
+      }
       if (::fchmod(out.get(), oldInfo.st_mode & 07777) != 0) {
         out.Reset();
         ::unlink(temporary.c_str());
         return nullptr;
-      }
-      if (oldInfo.st_uid != ::geteuid() || oldInfo.st_gid != ::getegid()) {
-        (void)!::fchown(out.get(), oldInfo.st_uid, oldInfo.st_gid);  // best effort
       }
     }
     LockRetrying(out.get(), LOCK_EX);

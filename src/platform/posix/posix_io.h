@@ -11,7 +11,19 @@
 namespace kuv::platform::posix {
 
 std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharing);
+
+// Replaces path (through a symbolic link: the file it points to) with a
+// temporary file created exclusively beside it, synced, then renamed over
+// it. An existing target must be a writable regular file that nobody holds
+// locked; it keeps its permission bits. Null when the replacement cannot
+// begin.
 std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path);
+
+// Names the temporary file of each creation attempt. Tests choose the
+// names to plant files and links in the way.
+using TemporaryNamer = std::string (*)(const std::string& target, unsigned attempt);
+std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path,
+                                                 TemporaryNamer temporaryName);
 
 // Small helpers for the registry stand-in.
 bool ReadWholeFile(const std::string& path, std::string* bytes);

@@ -1,0 +1,41 @@
+#include "io/output_sink.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kuv::io {
+
+OutputSink::OutputSink(platform::OutputFile& file, std::size_t chunkSize)
+    : file_(file),
+      buffer_(new char[std::max<std::size_t>(chunkSize, 1)]),
+      capacity_(std::max<std::size_t>(chunkSize, 1)) {}
+
+void OutputSink::Append(std::string_view text) {
+  if (text.empty()) return;  // an empty view may carry a null pointer
+  if (text.size() <= capacity_ - used_) {
+    std::memcpy(buffer_.get() + used_, text.data(), text.size());
+    used_ += text.size();
+    return;
+  }
+  // Fill the buffer up, so that chunks stay full, then pass a long rest on
+  // without copying it.
+  const std::size_t head = capacity_ - used_;
+  std::memcpy(buffer_.get() + used_, text.data(), head);
+  used_ = capacity_;
+  text.remove_prefix(head);
+  Flush();
+  if (text.size() >= capacity_) {
+    if (!failed_ && !file_.Write(text.data(), text.size())) failed_ = true;
+    return;
+  }
+  std::memcpy(buffer_.get(), text.data(), text.size());
+  used_ = text.size();
+}
+
+bool OutputSink::Flush() {
+  if (used_ != 0 && !failed_ && !file_.Write(buffer_.get(), used_)) failed_ = true;
+  used_ = 0;  // after a failure the buffer is only scratch space
+  return !failed_;
+}
+
+}  // namespace kuv::io
