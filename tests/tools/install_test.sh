@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs kuv into a fresh prefix, builds examples/host.c against the
+# installed copy through pkg-config and through find_package, and runs both
+# hosts and the installed tool on a sample document.
+# Usage: install_test.sh BUILD_DIR SOURCE_DIR C_COMPILER [HOST_FLAGS]
+set -euo pipefail
+build=$1 source=$2 compiler=$3 flags=${4:-}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+libdir=$(dirname "$(find "$prefix" -name 'libkuv.so' -print -quit)")
+test -f "$prefix/include/kuv/kuv.h"
+test -f "$prefix/share/kuv/Standard.kvt"
+test -f "$libdir/pkgconfig/kuv.pc"
+test -f "$libdir/cmake/kuv/kuvConfigVersion.cmake"
+# The versioned SONAME, with its links.
+readelf -d "$libdir/libkuv.so" | grep -q 'SONAME.*libkuv\.so\.1\]'
+
+# Through pkg-config.
+export PKG_CONFIG_PATH=$libdir/pkgconfig
+# shellcheck disable=SC2046,SC2086
+"$compiler" $flags -o "$work/host_pc" "$source/examples/host.c" $(pkg-config --cflags --libs kuv)
+
+# Through find_package.
+cmake -S "$source/tests/tools/host_project" -B "$work/host_build" \
+  -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_C_COMPILER="$compiler" -DCMAKE_C_FLAGS="$flags" \
+  -DKUV_HOST_SOURCE="$source/examples/host.c" >/dev/null
+cmake --build "$work/host_build" >/dev/null
+
+# The installed tool registers the template it ships with; the hosts then
+# find it as every host does.
+export XDG_CONFIG_HOME=$work/config
+document=$source/examples/kestrel3_casing_tops.kuv
+"$prefix/bin/kuv" check "$document" 2>"$work/notice"
+grep -q "registered the bundled template $prefix/share/kuv/Standard.kvt" "$work/notice"
+
+export LD_LIBRARY_PATH=$libdir
+for host in "$work/host_pc" "$work/host_build/host"; do
+  "$host" "$document" >"$work/values"
+  grep -q '^CasingStrings (well KES-3, 20240318T14:05:00000)$' "$work/values"
+  grep -q '^  Casing/CementStage row 2: Stage = 2 $' "$work/values"
+  grep -q '^  Top row 1: Formation = Nordland Group $' "$work/values"
+done
+echo "install test: both hosts and the installed tool work"
