@@ -148,23 +148,30 @@ class JsonDocumentWriter::Emitter {
 
 namespace {
 
-// Decodes the document's bytes, naming where a text that is not valid in
-// the encoding stands.
+// Where a text stands in its object, for a message.
+struct Place {
+  const std::string* table = nullptr;
+  const std::string* field = nullptr;
+  const char* attribute = nullptr;
+};
+
+// Decodes the document's bytes; a text that is not valid in the encoding
+// stops the export with a message naming where it stands.
 class Decoder {
  public:
   Decoder(Encoding encoding, const ObjectHeader& header) : encoding_(encoding), header_(header) {}
 
-  std::string operator()(const std::string& bytes, const std::string& where) const {
+  std::string operator()(const std::string& bytes, Place place) const {
     if (std::optional<std::string> text = DecodeText(bytes, encoding_)) return std::move(*text);
-    throw DataError("object '" + DecodeForDisplay(header_.id, encoding_) + "'" + where +
+    std::string where = "object '" + DecodeForDisplay(header_.id, encoding_) + "'";
+    if (place.attribute != nullptr) where += std::string(", attribute ") + place.attribute;
+    if (place.table != nullptr)
+      where += ", table '" + DecodeForDisplay(*place.table, encoding_) + "'";
+    if (place.field != nullptr)
+      where += ", field '" + DecodeForDisplay(*place.field, encoding_) + "'";
+    throw DataError(where +
                     ": the text is not valid UTF-8; choose the document's encoding with "
                     "--encoding");
-  }
-
-  std::string In(const std::string& table, const std::string& field = std::string()) const {
-    std::string where = ", table '" + DecodeForDisplay(table, encoding_) + "'";
-    if (!field.empty()) where += ", field '" + DecodeForDisplay(field, encoding_) + "'";
-    return where;
   }
 
  private:
@@ -197,22 +204,22 @@ void JsonDocumentWriter::WriteObject(const ObjectContent& object) {
 
   json.BeginObject();
   json.Key("id");
-  json.String(decode(header.id, ""));
+  json.String(decode(header.id, {}));
   json.Key("author");
-  json.String(decode(header.author, ", attribute Author"));
+  json.String(decode(header.author, {nullptr, nullptr, "Author"}));
   json.Key("version");
-  json.String(decode(header.version, ", attribute Version"));
+  json.String(decode(header.version, {nullptr, nullptr, "Version"}));
   json.Key("wellId");
-  json.String(decode(header.wellId, ", attribute WellID"));
+  json.String(decode(header.wellId, {nullptr, nullptr, "WellID"}));
   json.Key("date");
-  json.String(decode(header.date, ", attribute Date"));
+  json.String(decode(header.date, {nullptr, nullptr, "Date"}));
 
   json.Key("definitions");
   json.BeginObject();
   json.Key("tables");
   json.BeginArray();
   for (const TableDefinition& table : object.tables) {
-    const std::string where = decode.In(table.table);
+    const Place where{&table.table};
     json.FlatObject(
         {{"name", decode(table.table, where)}, {"parent", decode(table.parent, where)}});
   }
@@ -220,7 +227,7 @@ void JsonDocumentWriter::WriteObject(const ObjectContent& object) {
   json.Key("fields");
   json.BeginArray();
   for (const FieldDefinition& field : object.fields) {
-    const std::string where = decode.In(field.table, field.field);
+    const Place where{&field.table, &field.field};
     json.FlatObject({{"table", decode(field.table, where)},
                      {"field", decode(field.field, where)},
                      {"unit", decode(field.unit, where)},
@@ -261,7 +268,7 @@ void JsonDocumentWriter::WriteObject(const ObjectContent& object) {
         }
         json.BeginObject();
         json.Key("name");
-        json.String(decode(item.name, decode.In(item.name)));
+        json.String(decode(item.name, {&item.name}));
         json.Key("rows");
         json.BeginArray();
         open.emplace_back(&item.name, RowState::kNone);
@@ -272,7 +279,7 @@ void JsonDocumentWriter::WriteObject(const ObjectContent& object) {
       case ContentStep::kValue: {
         if (open.empty()) break;
         if (open.back().second != RowState::kInValues) beginRow();
-        const std::string where = decode.In(*open.back().first, item.name);
+        const Place where{open.back().first, &item.name};
         json.FlatObject({{"field", decode(item.name, where)}, {"value", decode(item.text, where)}});
         break;
       }
