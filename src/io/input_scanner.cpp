@@ -1,0 +1,92 @@
+#include "io/input_scanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kuv::io {
+
+namespace {
+// A held carriage return takes one byte of the block, so a block needs
+// room for at least one more.
+constexpr std::size_t kSmallestBlock = 2;
+}  // namespace
+
+InputScanner::InputScanner(platform::InputFile& input, std::size_t blockSize)
+    : input_(input),
+      blockSize_(std::max(blockSize, kSmallestBlock)),
+      buffer_(new char[blockSize_]) {}
+
+InputScanner::Stop InputScanner::ReadUntil(char delimiter, std::string* text) {
+  for (;;) {
+    if (position_ == end_ && !Fill()) {
+      endReached_ = !failed_;
+      return failed_ ? Stop::kFailed : Stop::kEnd;
+    }
+    const char* start = buffer_.get() + position_;
+    const std::size_t available = end_ - position_;
+    const void* hit = std::memchr(start, delimiter, available);
+    if (hit != nullptr) {
+      const auto length = static_cast<std::size_t>(static_cast<const char*>(hit) - start);
+      if (text != nullptr) text->append(start, length);
+      position_ += length + 1;
+      return Stop::kDelimiter;
+    }
+    if (text != nullptr) text->append(start, available);
+    position_ = end_;
+  }
+}
+
+bool InputScanner::HasMore() { return position_ < end_ || Fill(); }
+
+bool InputScanner::Fill() {
+  position_ = 0;
+  end_ = 0;
+  // A block can shrink to nothing (a lone held CR), so read until there is
+  // something to hand out.
+  while (end_ == 0) {
+    if (inputDone_ || failed_) return false;
+    std::size_t kept = 0;
+    if (heldCarriageReturn_) {
+      buffer_[0] = '\r';
+      kept = 1;
+    }
+    const long long got = input_.Read(buffer_.get() + kept, blockSize_ - kept);
+    if (got < 0) {
+      failed_ = true;
+      return false;
+    }
+    heldCarriageReturn_ = false;
+    if (got == 0) {
+      inputDone_ = true;
+      end_ = kept;  // a CR just before the end stays a CR
+      return end_ != 0;
+    }
+    end_ = TranslateLineEnds(buffer_.get(), kept + static_cast<std::size_t>(got));
+  }
+  return true;
+}
+
+std::size_t InputScanner::TranslateLineEnds(char* data, std::size_t size) {
+  char* const end = data + size;
+  char* read = static_cast<char*>(std::memchr(data, '\r', size));
+  if (read == nullptr) return size;
+  char* write = read;
+  // Each turn starts at a CR and copies up to the next one.
+  while (read < end) {
+    if (read + 1 == end) {
+      heldCarriageReturn_ = true;  // its partner may start the next block
+      break;
+    }
+    if (read[1] == '\n') ++read;
+    char* next =
+        static_cast<char*>(std::memchr(read + 1, '\r', static_cast<std::size_t>(end - (read + 1))));
+    char* stop = next != nullptr ? next : end;
+    const auto length = static_cast<std::size_t>(stop - read);
+    std::memmove(write, read, length);
+    write += length;
+    read = stop;
+  }
+  return static_cast<std::size_t>(write - data);
+}
+
+}  // namespace kuv::io

@@ -1,0 +1,281 @@
+// The reader is one pass over the document with one tag of look-back. An
+// opening tag inside a table is first taken as a field; only when another
+// opening tag follows does it turn out to open a nested table. Rows are
+// not marked: the field that comes first in a table's first row starts
+// each of its rows. Nesting lives in explicit stacks, never in recursion.
+#include "io/reader.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "io/input_scanner.h"
+#include "io/remembered_text.h"
+#include "io/tag_text.h"
+#include "io/text_stack.h"
+
+namespace kuv::io {
+
+namespace {
+
+constexpr std::string_view kDataDescription = "DataDescription";
+constexpr std::string_view kFieldDef = "FieldDef";
+constexpr std::string_view kTableDef = "TableDef";
+
+class DocumentReader {
+ public:
+  DocumentReader(CObjectStore& store, CErrorInfo& error, platform::InputFile& input)
+      : store_(store), error_(error), scanner_(input) {}
+
+  void Read() {
+    if (ReadRoot()) ReadTags();
+  }
+
+ private:
+  bool failed() const { return error_.code != kNoError; }
+
+  // Reads up to delimiter into *text (null: drops it). Does nothing once an
+  // error is held, so the first error stands and the text keeps its
+  // content.
+  void ReadToken(std::string* text, char delimiter) {
+    if (!scanner_.good() && !failed()) error_.SetError(kErrorCorrupted, nullptr);
+    if (failed()) return;
+    if (text != nullptr) text->clear();
+    if (scanner_.ReadUntil(delimiter, text) != InputScanner::Stop::kDelimiter) {
+      error_.SetError(kErrorInvalidToken, nullptr);
+    }
+  }
+
+  // The prolog is dropped; the second tag is the root. Returns false when
+  // reading ends here.
+  bool ReadRoot() {
+    ReadToken(nullptr, '<');
+    ReadToken(nullptr, '<');
+    std::string& root = tag_.Rewrite();
+    ReadToken(&root, '>');
+    if (!Contains(root, "KUV")) {
+      error_.SetError(kErrorNotKuv, nullptr);
+      return false;
+    }
+    // Taken even from a root tag cut short by the end of the file: the
+    // template check reads the version whatever went wrong after it.
+    store_.version.assign(VersionText(root));
+    ReadToken(nullptr, '<');
+    return !failed();
+  }
+
+  void ReadTags() {
+    while (!failed()) {
+      if (!scanner_.HasMore()) {
+        // A clean end, unless the file could not be read to its end.
+        if (scanner_.failed()) error_.SetError(kErrorCorrupted, nullptr);
+        return;
+      }
+      std::string& tag = tag_.Rewrite();
+      ReadToken(&tag, '>');
+      if (!tag.empty() && tag[0] == '/') {
+        // Whatever follows a closing tag is never used; the end of the file
+        // may come here without harm.
+        scanner_.ReadUntil('<', nullptr);
+      } else {
+        ReadToken(&following_.Rewrite(), '<');
+      }
+      ++depth_;
+      if (failed()) return;
+      if (HandleTag(tag)) {
+        tag_.Remember();
+        following_.Remember();
+      }
+    }
+  }
+
+  // Handles one tag; returns true when it is to be remembered as the
+  // previous tag.
+  bool HandleTag(std::string_view tag) {
+    if (tag == kDataDescription) return false;
+    if (Contains(tag, kFieldDef)) {
+      ReadFieldDef(tag);
+      --depth_;
+      return false;
+    }
+    if (Contains(tag, kTableDef)) {
+      ReadTableDef(tag);
+      --depth_;
+      return false;
+    }
+    if (!tag.empty() && tag[0] == '/') {
+      --depth_;
+      return HandleClosingTag(tag.substr(1));
+    }
+    if (!tag.empty() && (tag[0] == '!' || tag[0] == '?')) {  // comment or instruction
+      --depth_;
+      return false;
+    }
+    if (valueClosed_ || tableOpened_) {
+      // Taken as a field until the next tag tells otherwise.
+      tagStack_.Push(tag);
+      --depth_;
+      valueClosed_ = false;
+      tableOpened_ = false;
+      return true;
+    }
+    if (depth_ == 0) return StartBusinessObject(tag);
+    if (depth_ == 1) return StartTopLevelTable(tag);
+    return StartNestedTable(tag);
+  }
+
+  bool HandleClosingTag(std::string_view name) {
+    if (tables_.empty()) {
+      // Closes the data description, or else the business object.
+      depth_ = name == kDataDescription ? 0 : -1;
+      ClearFlags();
+      return false;
+    }
+    if (name == tables_.back()->name()) {
+      --depth_;
+      tables_.pop_back();
+      if (tables_.empty()) ClearFlags();
+      return true;
+    }
+    if (!tagStack_.empty() && name == tagStack_.Top()) {
+      tagStack_.Pop();
+      AddClosedValue(name);
+      valueClosed_ = true;
+    }
+    return true;  // an unmatched closing tag changes nothing else
+  }
+
+  // The value remembered with the previous tag closes; the first field of
+  // the table's first row starts each new row.
+  void AddClosedValue(std::string_view name) {
+    CTableNode& table = *tables_.back();
+    CRowNode* row = table.LastRow();
+    if (row == nullptr) {
+      row = table.AddRow();
+    } else {
+      // A first row that began with a nested table holds no value to
+      // compare with; the value then joins the last row.
+      const CRowNode& first = *table.rows().front();
+      if (!first.values().empty() && first.FieldOf(first.values().front()) == name) {
+        row = table.AddRow();
+      }
+    }
+    row->AddValue(tag_.remembered(), following_.remembered());
+  }
+
+  // Every failure is error 6 and ends the reading; a business object whose
+  // ID was found stays in the store with the attributes found before.
+  bool StartBusinessObject(std::string_view tag) {
+    const std::optional<std::string_view> id = AttributeText(tag, "ID='");
+    if (!id) return FailBusinessObject();
+    CBusinessObject* object = store_.Append(*id);
+    currentObject_ = object;
+    const std::pair<std::string_view, std::string*> attributes[] = {
+        {"Author='", &object->author},
+        {"Version='", &object->version},
+        {"WellID='", &object->wellId},
+        {"Date='", &object->date},
+    };
+    for (const auto& [key, member] : attributes) {
+      const std::optional<std::string_view> text = AttributeText(tag, key);
+      if (!text) return FailBusinessObject();
+      member->assign(*text);
+    }
+    return true;
+  }
+
+  bool FailBusinessObject() {
+    error_.SetError(kErrorBusinessObject, nullptr);
+    return false;
+  }
+
+  bool StartTopLevelTable(std::string_view tag) {
+    CTableNode* table = store_.AppendTableToLast(tag);
+    if (table == nullptr) {
+      // No business object has begun to hold it: the tag is dropped.
+      --depth_;
+      return false;
+    }
+    tables_.push_back(table);
+    tagStack_.Push(tag);
+    tableOpened_ = true;
+    valueClosed_ = false;
+    return true;
+  }
+
+  // The previous tag, taken as a field, opens a table instead, and this tag
+  // is the first item inside it.
+  bool StartNestedTable(std::string_view tag) {
+    if (tables_.empty()) {
+      // A stray opening tag with no table to hold it (inside the data
+      // description, for one): dropped as if it were not there.
+      --depth_;
+      return false;
+    }
+    tableOpened_ = true;
+    CTableNode& parent = *tables_.back();
+    CRowNode* row = parent.LastRow();
+    if (row == nullptr) row = parent.AddRow();
+    // The entry pushed for the previous tag stays on the tag stack.
+    tables_.push_back(row->AddChildTable(tag_.remembered()));
+    tagStack_.Push(tag);
+    valueClosed_ = false;
+    return true;
+  }
+
+  // Definitions before any business object have nowhere to go and are
+  // dropped. A missing attribute is read as the empty text.
+  void ReadFieldDef(std::string_view tag) {
+    if (currentObject_ == nullptr) return;
+    definitionKey_.assign(AttributeText(tag, "Table='").value_or(""));
+    definitionKey_ += kDefinitionSeparator;
+    definitionKey_.append(AttributeText(tag, "Field='").value_or(""));
+    definitionText_.assign(AttributeText(tag, "Unit='").value_or(""));
+    definitionText_ += kDefinitionSeparator;
+    definitionText_.append(AttributeText(tag, "Type='").value_or(""));
+    currentObject_->SetFieldDef(definitionKey_, definitionText_);
+  }
+
+  void ReadTableDef(std::string_view tag) {
+    if (currentObject_ == nullptr) return;
+    currentObject_->SetTableDef(AttributeText(tag, "Table='").value_or(""),
+                                AttributeText(tag, "Parent='").value_or(""));
+  }
+
+  void ClearFlags() {
+    valueClosed_ = false;
+    tableOpened_ = false;
+  }
+
+  CObjectStore& store_;
+  CErrorInfo& error_;
+  InputScanner scanner_;
+
+  RememberedText tag_;        // the tag just read, and the previous tag
+  RememberedText following_;  // the text after an opening tag, and the previous one
+  // -1 outside a business object, 0 inside one but outside its tables, n
+  // inside tables nested n deep. 64 bits: no document can make it wrap.
+  std::int64_t depth_ = -1;
+  CBusinessObject* currentObject_ = nullptr;
+  bool valueClosed_ = false;  // a field has just closed
+  bool tableOpened_ = false;  // a table has just opened
+  // Opening tags taken as fields. Entries of tags that turned out to open
+  // tables stay, and a later closing tag of that name can match them.
+  TextStack tagStack_;
+  // The open tables, innermost last; the last one receives rows, values
+  // and nested tables.
+  std::vector<CTableNode*> tables_;
+  std::string definitionKey_;
+  std::string definitionText_;
+};
+
+}  // namespace
+
+void ReadDocument(CObjectStore& store, CErrorInfo& error, platform::InputFile& input) {
+  DocumentReader(store, error, input).Read();
+}
+
+}  // namespace kuv::io

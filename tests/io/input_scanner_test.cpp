@@ -1,0 +1,96 @@
+#include "io/input_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "io/document_test_support.h"
+
+namespace kuv::io {
+namespace {
+
+using Stop = InputScanner::Stop;
+using testing::TrickleInput;
+
+// Reads the whole input as tokens up to delimiter; the last one is what
+// was left when the input ended.
+std::vector<std::string> Tokens(const std::string& text, char delimiter, std::size_t blockSize,
+                                std::size_t pieceSize) {
+  TrickleInput input(text, pieceSize);
+  InputScanner scanner(input, blockSize);
+  std::vector<std::string> tokens;
+  for (;;) {
+    std::string token;
+    Stop stop = scanner.ReadUntil(delimiter, &token);
+    tokens.push_back(token);
+    if (stop != Stop::kDelimiter) {
+      EXPECT_EQ(stop, Stop::kEnd);
+      return tokens;
+    }
+  }
+}
+
+TEST(InputScanner, SplitsAtTheDelimiterWhateverTheBlockSize) {
+  const std::string text = "ab<cde<<fghij<";
+  const std::vector<std::string> expected = {"ab", "cde", "", "fghij", ""};
+  for (std::size_t block : {1u, 2u, 3u, 5u, 64u}) {
+    for (std::size_t piece : {1u, 2u, 7u, 100u}) {
+      EXPECT_EQ(Tokens(text, '<', block, piece), expected) << block << " " << piece;
+    }
+  }
+}
+
+TEST(InputScanner, ReadsCarriageReturnLineFeedAsLineFeedAcrossBlocks) {
+  // Every split of the pairs over block and piece ends is tried.
+  const std::string text = "a\r\nb\r\r\nc\rd\r\n\r\n<e\r<\r";
+  const std::vector<std::string> expected = {"a\nb\r\nc\rd\n\n", "e\r", "\r"};
+  for (std::size_t block = 1; block <= 8; ++block) {
+    for (std::size_t piece = 1; piece <= 8; ++piece) {
+      EXPECT_EQ(Tokens(text, '<', block, piece), expected) << block << " " << piece;
+    }
+  }
+}
+
+TEST(InputScanner, DelimiterAsLastByteIsNotTheEnd) {
+  TrickleInput input("ab>");
+  InputScanner scanner(input, 4);
+  std::string text;
+  EXPECT_EQ(scanner.ReadUntil('>', &text), Stop::kDelimiter);
+  EXPECT_EQ(text, "ab");
+  EXPECT_TRUE(scanner.good());
+  // Looking ahead finds the end without counting as reading past it.
+  EXPECT_FALSE(scanner.HasMore());
+  EXPECT_TRUE(scanner.good());
+  text = "kept";
+  EXPECT_EQ(scanner.ReadUntil('>', &text), Stop::kEnd);
+  EXPECT_EQ(text, "kept");
+  EXPECT_FALSE(scanner.good());
+  EXPECT_FALSE(scanner.failed());
+}
+
+TEST(InputScanner, AFailedReadIsNotAnEnd) {
+  TrickleInput input("abcdef", 2, 4);
+  InputScanner scanner(input, 16);
+  std::string text;
+  EXPECT_EQ(scanner.ReadUntil('>', &text), Stop::kFailed);
+  EXPECT_EQ(text, "abcd");
+  EXPECT_TRUE(scanner.failed());
+  EXPECT_FALSE(scanner.HasMore());
+  // Nothing more is asked of a failed input.
+  const int reads = input.reads();
+  EXPECT_EQ(scanner.ReadUntil('>', &text), Stop::kFailed);
+  EXPECT_EQ(input.reads(), reads);
+}
+
+TEST(InputScanner, DropsTextWhenGivenNoBuffer) {
+  TrickleInput input("skipped<kept<");
+  InputScanner scanner(input, 3);
+  std::string text;
+  EXPECT_EQ(scanner.ReadUntil('<', nullptr), Stop::kDelimiter);
+  EXPECT_EQ(scanner.ReadUntil('<', &text), Stop::kDelimiter);
+  EXPECT_EQ(text, "kept");
+}
+
+}  // namespace
+}  // namespace kuv::io
