@@ -69,12 +69,10 @@ void ExportCsv(Session& session, const ExportOptions& options, std::ostream& out
     std::vector<std::string> ids;
     ObjectHeader header;
     while (ReadNextHeader(kuv, &header)) ids.push_back(header.id);
-    if (ids.size() != 1) {
-      throw UsageError(ids.empty() ? options.file + " holds no object"
-                                   : options.file +
-                                         " holds several objects; choose one with "
-                                         "--object (" +
-                                         Listed(ids, options.encoding) + ")");
+    if (ids.empty()) throw DataError(options.file + " holds no object");
+    if (ids.size() > 1) {
+      throw UsageError(options.file + " holds several objects; choose one with --object (" +
+                       Listed(ids, options.encoding) + ")");
     }
     ReadNextObject(kuv, &object);
   }
@@ -85,11 +83,11 @@ void ExportCsv(Session& session, const ExportOptions& options, std::ostream& out
     table = bytes ? *bytes : options.table;
   } else {
     const std::vector<std::string> names = TableNames(object);
-    if (names.size() != 1) {
-      throw UsageError("object '" + DecodeForDisplay(object.header.id, options.encoding) +
-                       (names.empty() ? "' holds no table"
-                                      : "' holds several tables; choose one with --table (" +
-                                            Listed(names, options.encoding) + ")"));
+    const std::string id = DecodeForDisplay(object.header.id, options.encoding);
+    if (names.empty()) throw DataError("object '" + id + "' holds no table");
+    if (names.size() > 1) {
+      throw UsageError("object '" + id + "' holds several tables; choose one with --table (" +
+                       Listed(names, options.encoding) + ")");
     }
     table = names.front();
   }
