@@ -16,19 +16,10 @@ namespace {
 constexpr int kRebuildValueList = -2;  // the snapshot is taken again first
 constexpr int kBeforeFirstValue = -1;  // the next call delivers the first record
 
-// Six slots are filled per value. Names repeat from one value to the next
-// and the value texts of a column mostly keep their length: a slot already
-// holding a text of the new text's length takes the new bytes in place,
-// which is all that a copy-out would do with them.
+// Six slots are filled per value; a slot keeps its buffer, so a copy-out
+// is one memmove while the text fits.
 void HandOut(kuv::LibraryState& state, char** out, std::string_view text, int slot) {
-  std::string& held = state.slots[static_cast<std::size_t>(slot)];
-  if (held.size() != text.size()) {
-    kuv::CopyOutString(state, out, text, slot);
-    return;
-  }
-  std::memcpy(held.data(), text.data(), text.size());
-  held.data()[text.size()] = '\0';  // in case the caller wrote over it
-  *out = held.data();
+  kuv::CopyOutString(state, out, text, slot);
 }
 
 }  // namespace

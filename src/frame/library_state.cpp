@@ -6,8 +6,6 @@ namespace kuv {
 
 namespace {
 constexpr const char* kTemplateValueName = "FileName";
-// A slot buffer this much larger than its text is given back.
-constexpr std::size_t kSlotShrinkFloor = 64 * 1024;
 
 LibraryState* g_state = nullptr;
 }  // namespace
@@ -35,15 +33,6 @@ void UnloadLibrary() {
   g_state = nullptr;
 }
 
-void CopyOutString(LibraryState& state, char** out, std::string_view text, int slot) {
-  std::string& buffer = state.slots[static_cast<std::size_t>(slot)];
-  if (buffer.capacity() > kSlotShrinkFloor && buffer.capacity() / 4 > text.size()) {
-    std::string().swap(buffer);
-  }
-  buffer.assign(text.data(), text.size());
-  *out = buffer.data();
-}
-
 void ObjectNameList::Assign(const CObjectStore& store) {
   Free();
   copies_.reserve(store.objects().size());
@@ -68,7 +57,7 @@ void Detach(LibraryState& state) {
   state.ClearDataStore();
   state.templateStore.Clear();
   state.dataStream.reset();
-  for (std::string& slot : state.slots) std::string().swap(slot);
+  for (SlotBuffer& slot : state.slots) slot.Free();
   state.objectNames.Free();
   state.attached = false;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "frame/error_info.h"
+#include "frame/slot_buffer.h"
 #include "model/object_store.h"
 #include "model/value_list.h"
 #include "platform/platform.h"
@@ -43,7 +44,7 @@ struct LibraryState {
   CObjectStore templateStore;
   std::string templatePath;
 
-  std::array<std::string, 7> slots;
+  std::array<SlotBuffer, 7> slots;
   // The data file that KuvOpen keeps open, shared with nobody.
   std::unique_ptr<platform::InputFile> dataStream;
 
@@ -85,7 +86,9 @@ bool LoadLibrary(platform::Platform& platform);
 void UnloadLibrary();
 
 // Copies text into a returned-string slot and stores the slot's address.
-void CopyOutString(LibraryState& state, char** out, std::string_view text, int slot);
+inline void CopyOutString(LibraryState& state, char** out, std::string_view text, int slot) {
+  *out = state.slots[static_cast<std::size_t>(slot)].Assign(text);
+}
 
 // Frees the documents, lists and slots (the work of KuvDetach).
 void Detach(LibraryState& state);

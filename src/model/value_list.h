@@ -7,6 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <limits>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -36,7 +39,19 @@ class ValueList {
   std::uint32_t InternName(std::string_view name);
   void Append(std::int32_t rowIndex, std::uint32_t table, std::uint32_t parentTable,
               std::uint32_t field, std::uint32_t unit, std::uint32_t type,
-              std::string_view value);
+              std::string_view value) {
+    if (value.size() > std::numeric_limits<std::uint32_t>::max()) {
+      throw std::length_error("value text too long");
+    }
+    records_.push_back(CValueRecord{rowIndex, table, parentTable, field, unit, type,
+                                    static_cast<std::uint32_t>(value.size()), values_.size()});
+    values_.append(value.data(), value.size());
+  }
+  // Makes room for this many records holding this many bytes of text.
+  void Reserve(std::size_t records, std::size_t textBytes) {
+    records_.reserve(records);
+    values_.reserve(textBytes);
+  }
 
   const CValueRecord& record(std::size_t i) const { return records_[i]; }
   std::string_view name(std::uint32_t index) const { return names_[index]; }
@@ -46,8 +61,8 @@ class ValueList {
 
  private:
   std::vector<CValueRecord> records_;
-  std::vector<std::string> names_;
-  std::unordered_map<std::string, std::uint32_t> nameIndex_;
+  std::deque<std::string> names_;  // stable, so the index can view them
+  std::unordered_map<std::string_view, std::uint32_t> nameIndex_;
   std::string values_;
 };
 

@@ -89,6 +89,8 @@ TEST_F(Slots, AHugeTextIsGivenBackByTheNextSmallOne) {
   CopyOutString(state, &out, std::string(1 << 20, 'x'), 2);
   CopyOutString(state, &out, "small", 2);
   EXPECT_STREQ(out, "small");
+  CopyOutString(state, &out, std::string_view(out + 1, 3), 2);  // a text from the slot itself
+  EXPECT_STREQ(out, "mal");
   EXPECT_LT(state.slots[2].capacity(), 1u << 20);
 }
 
@@ -120,7 +122,7 @@ TEST_F(Slots, DetachFreesEverythingAndCanRunTwice) {
   EXPECT_EQ(state.templateStore.version, "3.61'");
   EXPECT_EQ(state.valueList, nullptr);
   EXPECT_EQ(state.objectNames.count(), 0);
-  for (const std::string& slot : state.slots) EXPECT_EQ(slot.capacity(), std::string().capacity());
+  for (const SlotBuffer& slot : state.slots) EXPECT_EQ(slot.data(), nullptr);
   EXPECT_EQ(state.getObjectIndex, 0);  // cursors are left alone
 
   EXPECT_EQ(KuvDetach(), 1);
