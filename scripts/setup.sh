@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing kuv needs on a fresh Debian machine.
-# Packages already present are left alone.
+# Packages already present are left alone. The optional Windows cross
+# build (MinGW-w64, Wine) has its own: scripts/setup_windows.sh.
 set -euo pipefail
 
 packages=(

@@ -9,3 +9,6 @@ cmake --workflow --preset dev
 if [[ -x scripts/fuzz_smoke.sh ]]; then
   bash scripts/fuzz_smoke.sh
 fi
+
+# The Windows build (kuv.dll, MinGW-w64) and its tests under Wine.
+bash scripts/test_windows.sh

@@ -1,12 +1,14 @@
 // KuvSave through the real file system: what is written, what the caller
 // gets back, and that every failure leaves the old file exactly as it was.
-#include <grp.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <functional>
@@ -226,6 +228,7 @@ TEST_F(Save, RefusedReplacementReportsThePath) {
   EXPECT_EQ(ReadFileBytes(path), kOldBytes);
 }
 
+#ifndef _WIN32  // file size limits, fork and permission bits are POSIX' own
 TEST_F(Save, FileSizeLimitHitWhileWritingKeepsTheOldFile) {
   FillStore(20000);  // several hundred KiB
   const std::string path = OldFile();
@@ -306,6 +309,7 @@ TEST_F(Save, FailsOnAReadOnlyTargetInAWritableFolder) {
   EXPECT_EQ(ReadFileBytes(path), kOldBytes);
   EXPECT_EQ(folder.Names(), Names{"doc.kuv"});
 }
+#endif  // _WIN32
 
 }  // namespace
 }  // namespace kuv

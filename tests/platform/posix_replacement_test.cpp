@@ -1,5 +1,6 @@
 // The POSIX replacement of a file: a temporary beside the target, created
 // exclusively, synced and renamed over it.
+#ifndef _WIN32  // links, FIFOs and permission bits of POSIX
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -166,3 +167,5 @@ TEST(PosixReplacement, NoWriteOrCommitAfterCommit) {
 
 }  // namespace
 }  // namespace kuv::platform::posix
+
+#endif  // _WIN32

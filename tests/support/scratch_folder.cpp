@@ -4,15 +4,34 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <system_error>
 
 namespace kuv::testing {
 
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+// Windows has no mkdtemp: try fresh random names until one is created.
+ScratchFolder::ScratchFolder() {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "kuv-%08x", static_cast<unsigned>(random()));
+    std::error_code error;
+    const std::string candidate = ::testing::TempDir() + name;
+    if (fs::create_directory(candidate, error)) {
+      path_ = candidate;
+      return;
+    }
+  }
+  ADD_FAILURE() << "cannot create a scratch folder in " << ::testing::TempDir();
+}
+#else
 ScratchFolder::ScratchFolder() {
   std::string pattern = ::testing::TempDir() + "kuv-XXXXXX";
   if (::mkdtemp(pattern.data()) == nullptr) {
@@ -20,6 +39,7 @@ ScratchFolder::ScratchFolder() {
   }
   path_ = pattern;
 }
+#endif
 
 ScratchFolder::~ScratchFolder() {
   // A test may have taken permissions away; give them back so that

@@ -1,0 +1,85 @@
+// Helpers for the tests of the Win32 backend, which run against the real
+// registry and files (under Wine on the build machine).
+#ifndef KUV_TESTS_PLATFORM_WIN32_TEST_SUPPORT_H_
+#define KUV_TESTS_PLATFORM_WIN32_TEST_SUPPORT_H_
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace kuv::testing {
+
+// True inside Wine, where no desktop answers a dialog.
+inline bool RunningUnderWine() {
+  HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// Holds the template key for one test: test programs run in parallel and
+// share the registry. Keeps the FileName value that was there and puts it
+// back afterwards.
+class TemplateKeyLease {
+ public:
+  TemplateKeyLease() : mutex_(::CreateMutexA(nullptr, FALSE, "Local\\kuv-test-template-key")) {
+    if (mutex_ != nullptr) ::WaitForSingleObject(mutex_, INFINITE);
+    saved_ = ReadFileName();
+  }
+  ~TemplateKeyLease() {
+    if (saved_) {
+      WriteFileName(*saved_);
+    } else {
+      DeleteFileName();
+    }
+    if (mutex_ != nullptr) {
+      ::ReleaseMutex(mutex_);
+      ::CloseHandle(mutex_);
+    }
+  }
+  TemplateKeyLease(const TemplateKeyLease&) = delete;
+  TemplateKeyLease& operator=(const TemplateKeyLease&) = delete;
+
+  // The raw bytes and type of the value, straight from the registry.
+  static std::optional<std::string> ReadFileName(DWORD* type = nullptr) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyA(HKEY_LOCAL_MACHINE, kKey, &key) != ERROR_SUCCESS) return std::nullopt;
+    DWORD size = 0;
+    DWORD kind = 0;
+    std::optional<std::string> bytes;
+    if (::RegQueryValueExA(key, "FileName", nullptr, &kind, nullptr, &size) == ERROR_SUCCESS) {
+      std::string data(size, '\0');
+      if (::RegQueryValueExA(key, "FileName", nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS) {
+        data.resize(size);
+        bytes = data;
+        if (type != nullptr) *type = kind;
+      }
+    }
+    ::RegCloseKey(key);
+    return bytes;
+  }
+  static void WriteFileName(const std::string& bytes) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyA(HKEY_LOCAL_MACHINE, kKey, &key) != ERROR_SUCCESS) return;
+    ::RegSetValueExA(key, "FileName", 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes.data()),
+                     static_cast<DWORD>(bytes.size()));
+    ::RegCloseKey(key);
+  }
+  static void DeleteFileName() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyA(HKEY_LOCAL_MACHINE, kKey, &key) != ERROR_SUCCESS) return;
+    ::RegDeleteValueA(key, "FileName");
+    ::RegCloseKey(key);
+  }
+
+ private:
+  static constexpr const char* kKey = "Software\\KUV\\Template";
+  HANDLE mutex_;
+  std::optional<std::string> saved_;
+};
+
+}  // namespace kuv::testing
+
+#endif  // _WIN32
+#endif  // KUV_TESTS_PLATFORM_WIN32_TEST_SUPPORT_H_
