@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace kuv::io {
 
@@ -11,32 +12,53 @@ namespace {
 constexpr std::size_t kSmallestBlock = 2;
 }  // namespace
 
-InputScanner::InputScanner(platform::InputFile& input, std::size_t blockSize)
+InputScanner::InputScanner(platform::InputFile& input, std::function<void()> keepViews,
+                           std::size_t blockSize)
     : input_(input),
+      keepViews_(std::move(keepViews)),
       blockSize_(std::max(blockSize, kSmallestBlock)),
-      buffer_(new char[blockSize_]) {}
+      block_(new char[blockSize_]) {}
 
-InputScanner::Stop InputScanner::ReadUntil(char delimiter, std::string* text) {
+InputScanner::Stop InputScanner::Next(char delimiter, std::string_view* token) {
+  const char* start = block_.get() + position_;
+  std::size_t available = end_ - position_;
+  const void* hit = available != 0 ? std::memchr(start, delimiter, available) : nullptr;
+  if (hit != nullptr) {
+    // The common case: the token lies within the block and is not copied.
+    const auto length = static_cast<std::size_t>(static_cast<const char*>(hit) - start);
+    if (token != nullptr) *token = std::string_view(start, length);
+    position_ += length + 1;
+    return Stop::kDelimiter;
+  }
+  keepViews_();
+  spanning_.clear();
   for (;;) {
-    if (position_ == end_ && !Fill()) {
+    if (token != nullptr) spanning_.append(start, available);
+    position_ = end_;
+    if (!Fill()) {
       endReached_ = !failed_;
+      if (token != nullptr) *token = spanning_;
       return failed_ ? Stop::kFailed : Stop::kEnd;
     }
-    const char* start = buffer_.get() + position_;
-    const std::size_t available = end_ - position_;
-    const void* hit = std::memchr(start, delimiter, available);
+    start = block_.get();
+    available = end_;
+    hit = std::memchr(start, delimiter, available);
     if (hit != nullptr) {
       const auto length = static_cast<std::size_t>(static_cast<const char*>(hit) - start);
-      if (text != nullptr) text->append(start, length);
-      position_ += length + 1;
+      if (token != nullptr) {
+        spanning_.append(start, length);
+        *token = spanning_;
+      }
+      position_ = length + 1;
       return Stop::kDelimiter;
     }
-    if (text != nullptr) text->append(start, available);
-    position_ = end_;
   }
 }
 
-bool InputScanner::HasMore() { return position_ < end_ || Fill(); }
+bool InputScanner::Refill() {
+  keepViews_();
+  return Fill();
+}
 
 bool InputScanner::Fill() {
   position_ = 0;
@@ -47,10 +69,10 @@ bool InputScanner::Fill() {
     if (inputDone_ || failed_) return false;
     std::size_t kept = 0;
     if (heldCarriageReturn_) {
-      buffer_[0] = '\r';
+      block_[0] = '\r';
       kept = 1;
     }
-    const long long got = input_.Read(buffer_.get() + kept, blockSize_ - kept);
+    const long long got = input_.Read(block_.get() + kept, blockSize_ - kept);
     if (got < 0) {
       failed_ = true;
       return false;
@@ -61,7 +83,7 @@ bool InputScanner::Fill() {
       end_ = kept;  // a CR just before the end stays a CR
       return end_ != 0;
     }
-    end_ = TranslateLineEnds(buffer_.get(), kept + static_cast<std::size_t>(got));
+    end_ = TranslateLineEnds(block_.get(), kept + static_cast<std::size_t>(got));
   }
   return true;
 }

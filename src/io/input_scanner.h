@@ -2,12 +2,18 @@
 // delimiter, as a text-mode stream would: a carriage return directly
 // followed by a line feed reads as the line feed alone, a lone carriage
 // return stays.
+//
+// Tokens are views, into the block when they lie within it, else into the
+// scanner's own copy. Before the scanner overwrites either, it calls the
+// owner's keep hook, which must copy whatever views it still needs.
 #ifndef KUV_IO_INPUT_SCANNER_H_
 #define KUV_IO_INPUT_SCANNER_H_
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -17,7 +23,8 @@ class InputScanner {
  public:
   static constexpr std::size_t kDefaultBlockSize = 256 * 1024;
 
-  explicit InputScanner(platform::InputFile& input, std::size_t blockSize = kDefaultBlockSize);
+  InputScanner(platform::InputFile& input, std::function<void()> keepViews,
+               std::size_t blockSize = kDefaultBlockSize);
   InputScanner(const InputScanner&) = delete;
   InputScanner& operator=(const InputScanner&) = delete;
 
@@ -27,31 +34,35 @@ class InputScanner {
     kFailed,     // reading failed first
   };
 
-  // Appends the characters before the next delimiter to *text (drops them
-  // when text is null) and consumes the delimiter. Whatever was read before
-  // the input ended or failed has been appended too.
-  Stop ReadUntil(char delimiter, std::string* text);
+  // Consumes the characters up to and including the next delimiter; the
+  // ones before it go to *token unless token is null. When the input ends
+  // or fails first, *token holds what was read before.
+  Stop Next(char delimiter, std::string_view* token);
 
   // True when another character can be read; looking ahead does not count
   // as reading past the end.
-  bool HasMore();
+  bool HasMore() { return position_ < end_ || Refill(); }
 
   // False once a character was asked for past the end, or reading failed.
   bool good() const { return !endReached_ && !failed_; }
   bool failed() const { return failed_; }
 
  private:
-  // Refills the empty buffer; false when nothing more can be had.
+  // Lets the owner keep its views, then refills the used-up block; false
+  // when nothing more can be had.
+  bool Refill();
   bool Fill();
   // Turns each CR LF pair of data into LF in place, holds a CR that ends
   // the block back for the next one, and returns the new length.
   std::size_t TranslateLineEnds(char* data, std::size_t size);
 
   platform::InputFile& input_;
+  std::function<void()> keepViews_;
   std::size_t blockSize_;
-  std::unique_ptr<char[]> buffer_;
+  std::unique_ptr<char[]> block_;
   std::size_t position_ = 0;
   std::size_t end_ = 0;
+  std::string spanning_;  // a token that runs over the end of a block
   bool heldCarriageReturn_ = false;
   bool inputDone_ = false;   // the file reported its end
   bool endReached_ = false;  // a character was wanted past that end

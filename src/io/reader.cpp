@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "io/held_text.h"
 #include "io/input_scanner.h"
-#include "io/remembered_text.h"
 #include "io/tag_text.h"
 #include "io/text_stack.h"
 
@@ -22,13 +22,13 @@ namespace kuv::io {
 namespace {
 
 constexpr std::string_view kDataDescription = "DataDescription";
-constexpr std::string_view kFieldDef = "FieldDef";
-constexpr std::string_view kTableDef = "TableDef";
+
+bool IsClosing(std::string_view tag) { return !tag.empty() && tag.front() == '/'; }
 
 class DocumentReader {
  public:
   DocumentReader(CObjectStore& store, CErrorInfo& error, platform::InputFile& input)
-      : store_(store), error_(error), scanner_(input) {}
+      : store_(store), error_(error), scanner_(input, [this] { KeepHeldTexts(); }) {}
 
   void Read() {
     if (ReadRoot()) ReadTags();
@@ -40,13 +40,28 @@ class DocumentReader {
   // Reads up to delimiter into *text (null: drops it). Does nothing once an
   // error is held, so the first error stands and the text keeps its
   // content.
-  void ReadToken(std::string* text, char delimiter) {
+  void ReadToken(HeldText* text, char delimiter) {
     if (!scanner_.good() && !failed()) error_.SetError(kErrorCorrupted, nullptr);
     if (failed()) return;
-    if (text != nullptr) text->clear();
-    if (scanner_.ReadUntil(delimiter, text) != InputScanner::Stop::kDelimiter) {
-      error_.SetError(kErrorInvalidToken, nullptr);
-    }
+    std::string_view token;
+    const InputScanner::Stop stop = scanner_.Next(delimiter, text != nullptr ? &token : nullptr);
+    if (text != nullptr) text->Set(token);
+    if (stop != InputScanner::Stop::kDelimiter) error_.SetError(kErrorInvalidToken, nullptr);
+  }
+
+  // The scanner is about to reuse the memory that the held texts view. The
+  // remembered texts go first: they may view the copies of the current
+  // ones.
+  void KeepHeldTexts() {
+    previousTag_.Keep();
+    previousText_.Keep();
+    tag_.Keep();
+    following_.Keep();
+  }
+
+  void Remember() {
+    previousTag_.Set(tag_.view());
+    previousText_.Set(following_.view());
   }
 
   // The prolog is dropped; the second tag is the root. Returns false when
@@ -54,15 +69,14 @@ class DocumentReader {
   bool ReadRoot() {
     ReadToken(nullptr, '<');
     ReadToken(nullptr, '<');
-    std::string& root = tag_.Rewrite();
-    ReadToken(&root, '>');
-    if (!Contains(root, "KUV")) {
+    ReadToken(&tag_, '>');
+    if (!Contains(tag_.view(), "KUV")) {
       error_.SetError(kErrorNotKuv, nullptr);
       return false;
     }
     // Taken even from a root tag cut short by the end of the file: the
     // template check reads the version whatever went wrong after it.
-    store_.version.assign(VersionText(root));
+    store_.version.assign(VersionText(tag_.view()));
     ReadToken(nullptr, '<');
     return !failed();
   }
@@ -74,21 +88,17 @@ class DocumentReader {
         if (scanner_.failed()) error_.SetError(kErrorCorrupted, nullptr);
         return;
       }
-      std::string& tag = tag_.Rewrite();
-      ReadToken(&tag, '>');
-      if (!tag.empty() && tag[0] == '/') {
+      ReadToken(&tag_, '>');
+      if (IsClosing(tag_.view())) {
         // Whatever follows a closing tag is never used; the end of the file
         // may come here without harm.
-        scanner_.ReadUntil('<', nullptr);
+        scanner_.Next('<', nullptr);
       } else {
-        ReadToken(&following_.Rewrite(), '<');
+        ReadToken(&following_, '<');
       }
       ++depth_;
       if (failed()) return;
-      if (HandleTag(tag)) {
-        tag_.Remember();
-        following_.Remember();
-      }
+      if (HandleTag(tag_.view())) Remember();
     }
   }
 
@@ -96,17 +106,17 @@ class DocumentReader {
   // previous tag.
   bool HandleTag(std::string_view tag) {
     if (tag == kDataDescription) return false;
-    if (Contains(tag, kFieldDef)) {
-      ReadFieldDef(tag);
+    const Definition definition = DefinitionIn(tag);
+    if (definition != Definition::kNone) {
+      if (definition == Definition::kField) {
+        ReadFieldDef(tag);
+      } else {
+        ReadTableDef(tag);
+      }
       --depth_;
       return false;
     }
-    if (Contains(tag, kTableDef)) {
-      ReadTableDef(tag);
-      --depth_;
-      return false;
-    }
-    if (!tag.empty() && tag[0] == '/') {
+    if (IsClosing(tag)) {
       --depth_;
       return HandleClosingTag(tag.substr(1));
     }
@@ -163,7 +173,7 @@ class DocumentReader {
         row = table.AddRow();
       }
     }
-    row->AddValue(tag_.remembered(), following_.remembered());
+    row->AddValue(previousTag_.view(), previousText_.view());
   }
 
   // Every failure is error 6 and ends the reading; a business object whose
@@ -220,7 +230,7 @@ class DocumentReader {
     CRowNode* row = parent.LastRow();
     if (row == nullptr) row = parent.AddRow();
     // The entry pushed for the previous tag stays on the tag stack.
-    tables_.push_back(row->AddChildTable(tag_.remembered()));
+    tables_.push_back(row->AddChildTable(previousTag_.view()));
     tagStack_.Push(tag);
     valueClosed_ = false;
     return true;
@@ -254,8 +264,10 @@ class DocumentReader {
   CErrorInfo& error_;
   InputScanner scanner_;
 
-  RememberedText tag_;        // the tag just read, and the previous tag
-  RememberedText following_;  // the text after an opening tag, and the previous one
+  HeldText tag_;        // the text of the tag just read
+  HeldText following_;  // the text after the last opening tag
+  HeldText previousTag_;
+  HeldText previousText_;
   // -1 outside a business object, 0 inside one but outside its tables, n
   // inside tables nested n deep. 64 bits: no document can make it wrap.
   std::int64_t depth_ = -1;

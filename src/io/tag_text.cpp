@@ -2,6 +2,19 @@
 
 namespace kuv::io {
 
+Definition DefinitionIn(std::string_view tagText) {
+  constexpr std::string_view kSuffix = "Def";
+  constexpr std::size_t kPrefixLength = 5;  // "Field" and "Table"
+  bool table = false;
+  for (std::size_t at = tagText.find(kSuffix, kPrefixLength); at != std::string_view::npos;
+       at = tagText.find(kSuffix, at + 1)) {
+    const std::string_view prefix = tagText.substr(at - kPrefixLength, kPrefixLength);
+    if (prefix == "Field") return Definition::kField;
+    table = table || prefix == "Table";
+  }
+  return table ? Definition::kTable : Definition::kNone;
+}
+
 std::optional<std::string_view> AttributeText(std::string_view tagText, std::string_view key) {
   const std::size_t at = tagText.find(key);
   if (at == std::string_view::npos) return std::nullopt;

@@ -13,6 +13,12 @@ inline bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
 
+enum class Definition { kNone, kField, kTable };
+
+// A tag whose text contains "FieldDef" defines a field; else one whose text
+// contains "TableDef" defines a table. One search serves both tests.
+Definition DefinitionIn(std::string_view tagText);
+
 // The text after the first occurrence of key (such as "ID='") up to the
 // next apostrophe; nullopt when the key or that apostrophe is missing.
 std::optional<std::string_view> AttributeText(std::string_view tagText, std::string_view key);

@@ -18,12 +18,13 @@ using testing::TrickleInput;
 std::vector<std::string> Tokens(const std::string& text, char delimiter, std::size_t blockSize,
                                 std::size_t pieceSize) {
   TrickleInput input(text, pieceSize);
-  InputScanner scanner(input, blockSize);
+  InputScanner scanner(
+      input, [] {}, blockSize);
   std::vector<std::string> tokens;
   for (;;) {
-    std::string token;
-    Stop stop = scanner.ReadUntil(delimiter, &token);
-    tokens.push_back(token);
+    std::string_view token;
+    Stop stop = scanner.Next(delimiter, &token);
+    tokens.emplace_back(token);
     if (stop != Stop::kDelimiter) {
       EXPECT_EQ(stop, Stop::kEnd);
       return tokens;
@@ -54,42 +55,68 @@ TEST(InputScanner, ReadsCarriageReturnLineFeedAsLineFeedAcrossBlocks) {
 
 TEST(InputScanner, DelimiterAsLastByteIsNotTheEnd) {
   TrickleInput input("ab>");
-  InputScanner scanner(input, 4);
-  std::string text;
-  EXPECT_EQ(scanner.ReadUntil('>', &text), Stop::kDelimiter);
+  InputScanner scanner(
+      input, [] {}, 4);
+  std::string_view text;
+  EXPECT_EQ(scanner.Next('>', &text), Stop::kDelimiter);
   EXPECT_EQ(text, "ab");
   EXPECT_TRUE(scanner.good());
   // Looking ahead finds the end without counting as reading past it.
   EXPECT_FALSE(scanner.HasMore());
   EXPECT_TRUE(scanner.good());
-  text = "kept";
-  EXPECT_EQ(scanner.ReadUntil('>', &text), Stop::kEnd);
-  EXPECT_EQ(text, "kept");
+  EXPECT_EQ(scanner.Next('>', &text), Stop::kEnd);
+  EXPECT_EQ(text, "");
   EXPECT_FALSE(scanner.good());
   EXPECT_FALSE(scanner.failed());
 }
 
 TEST(InputScanner, AFailedReadIsNotAnEnd) {
   TrickleInput input("abcdef", 2, 4);
-  InputScanner scanner(input, 16);
-  std::string text;
-  EXPECT_EQ(scanner.ReadUntil('>', &text), Stop::kFailed);
+  InputScanner scanner(
+      input, [] {}, 16);
+  std::string_view text;
+  EXPECT_EQ(scanner.Next('>', &text), Stop::kFailed);
   EXPECT_EQ(text, "abcd");
   EXPECT_TRUE(scanner.failed());
   EXPECT_FALSE(scanner.HasMore());
   // Nothing more is asked of a failed input.
   const int reads = input.reads();
-  EXPECT_EQ(scanner.ReadUntil('>', &text), Stop::kFailed);
+  EXPECT_EQ(scanner.Next('>', &text), Stop::kFailed);
   EXPECT_EQ(input.reads(), reads);
 }
 
 TEST(InputScanner, DropsTextWhenGivenNoBuffer) {
   TrickleInput input("skipped<kept<");
-  InputScanner scanner(input, 3);
-  std::string text;
-  EXPECT_EQ(scanner.ReadUntil('<', nullptr), Stop::kDelimiter);
-  EXPECT_EQ(scanner.ReadUntil('<', &text), Stop::kDelimiter);
+  InputScanner scanner(
+      input, [] {}, 3);
+  std::string_view text;
+  EXPECT_EQ(scanner.Next('<', nullptr), Stop::kDelimiter);
+  EXPECT_EQ(scanner.Next('<', &text), Stop::kDelimiter);
   EXPECT_EQ(text, "kept");
+}
+
+TEST(InputScanner, CallsTheKeepHookBeforeReusingWhatTokensView) {
+  TrickleInput input("ab<cdefg<h");
+  int keeps = 0;
+  std::string kept;
+  std::string_view held;
+  InputScanner scanner(
+      input,
+      [&] {
+        ++keeps;
+        kept = std::string(held);
+      },
+      4);
+  EXPECT_EQ(scanner.Next('<', &held), Stop::kDelimiter);  // fills the first block
+  EXPECT_EQ(keeps, 1);
+  EXPECT_EQ(held, "ab");
+  std::string_view next;
+  // "cdefg" runs over the block's end: "ab" is still intact when the hook
+  // runs, and the token comes back whole.
+  EXPECT_EQ(scanner.Next('<', &next), Stop::kDelimiter);
+  EXPECT_EQ(keeps, 2);
+  EXPECT_EQ(kept, "ab");
+  EXPECT_EQ(next, "cdefg");
 }
 
 }  // namespace
