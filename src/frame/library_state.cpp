@@ -7,10 +7,12 @@ namespace kuv {
 namespace {
 constexpr const char* kTemplateValueName = "FileName";
 
-LibraryState* g_state = nullptr;
 }  // namespace
 
-LibraryState* CurrentState() { return g_state; }
+namespace detail {
+LibraryState* g_state = nullptr;
+}  // namespace detail
+using detail::g_state;
 
 bool LoadLibrary(platform::Platform& platform) {
   UnloadLibrary();

@@ -75,8 +75,12 @@ struct LibraryState {
   }
 };
 
+namespace detail {
+extern LibraryState* g_state;
+}  // namespace detail
+
 // The state record, or null when the library is not usable.
-LibraryState* CurrentState();
+inline LibraryState* CurrentState() { return detail::g_state; }
 
 // The load step: builds the state record, opens or creates the template's
 // registry key and reads the template path from it. Returns false, leaving

@@ -2,11 +2,6 @@
 
 namespace kuv {
 
-CBusinessObject* CObjectStore::GetAt(int i) const {
-  if (i < 0 || static_cast<std::size_t>(i) >= objects_.size()) return nullptr;
-  return objects_[static_cast<std::size_t>(i)].get();
-}
-
 CBusinessObject* CObjectStore::Append(std::string_view id) {
   objects_.push_back(std::make_unique<CBusinessObject>(id));
   return objects_.back().get();

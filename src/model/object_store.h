@@ -25,7 +25,10 @@ class CObjectStore {
   void Clear() { objects_.clear(); }
   int GetCount() const { return static_cast<int>(objects_.size()); }
   // The business object at i, or null when i is out of range.
-  CBusinessObject* GetAt(int i) const;
+  CBusinessObject* GetAt(int i) const {
+    if (i < 0 || static_cast<std::size_t>(i) >= objects_.size()) return nullptr;
+    return objects_[static_cast<std::size_t>(i)].get();
+  }
   // Appends a new business object with this ID and returns it.
   CBusinessObject* Append(std::string_view id);
   // Deletes the object at i; later objects move down one place.

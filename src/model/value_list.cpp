@@ -6,6 +6,7 @@ namespace kuv {
 void ValueList::Clear() {
   records_.clear();
   names_.clear();
+  views_.clear();
   nameIndex_.clear();
   values_.clear();
 }
@@ -15,6 +16,7 @@ std::uint32_t ValueList::InternName(std::string_view name) {
   if (found != nameIndex_.end()) return found->second;
   const auto index = static_cast<std::uint32_t>(names_.size());
   names_.emplace_back(name);
+  views_.push_back(names_.back());
   nameIndex_.emplace(names_.back(), index);
   return index;
 }

@@ -54,14 +54,15 @@ class ValueList {
   }
 
   const CValueRecord& record(std::size_t i) const { return records_[i]; }
-  std::string_view name(std::uint32_t index) const { return names_[index]; }
+  std::string_view name(std::uint32_t index) const { return views_[index]; }
   std::string_view value(const CValueRecord& r) const {
     return std::string_view(values_).substr(r.valueOffset, r.valueSize);
   }
 
  private:
   std::vector<CValueRecord> records_;
-  std::deque<std::string> names_;  // stable, so the index can view them
+  std::deque<std::string> names_;  // stable, so the views below stay valid
+  std::vector<std::string_view> views_;  // names_ by index, one load away
   std::unordered_map<std::string_view, std::uint32_t> nameIndex_;
   std::string values_;
 };

@@ -178,10 +178,14 @@ std::string DefaultTemporaryName(const std::string& target, unsigned attempt) {
 }  // namespace
 
 std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharing) {
-  Descriptor fd(OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Opened without blocking, so that a FIFO or device can't hang the host;
+  // only regular files are documents.
+  Descriptor fd(OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) return nullptr;
   struct stat info;
-  if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return nullptr;
   if (!LockRetrying(fd.get(), sharing == Sharing::kExclusive ? LOCK_EX : LOCK_SH)) return nullptr;
   return std::make_unique<PosixInputFile>(std::move(fd));
 }

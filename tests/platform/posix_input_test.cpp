@@ -1,0 +1,51 @@
+#ifndef _WIN32  // FIFOs and devices of POSIX
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "frame/library_state.h"
+#include "kuv/kuv.h"
+#include "platform/platform.h"
+#include "support/fake_platform.h"
+#include "support/scratch_folder.h"
+
+namespace kuv {
+namespace {
+
+// Only regular files are documents: anything else fails at once instead of
+// blocking the host (a FIFO without a writer would wait forever).
+TEST(PosixInput, RefusesWhatIsNotARegularFile) {
+  testing::ScratchFolder folder;
+  const std::string fifo = folder.File("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  platform::Platform& posix = platform::DefaultPlatform();
+  EXPECT_EQ(posix.OpenInput(fifo, platform::Sharing::kShared), nullptr);
+  EXPECT_EQ(posix.OpenInput(folder.path(), platform::Sharing::kShared), nullptr);
+  EXPECT_EQ(posix.OpenInput("/dev/null", platform::Sharing::kShared), nullptr);
+
+  testing::FakePlatform fake;
+  testing::LoadedLibrary library(fake);
+  CurrentState()->attached = true;
+  char* message = nullptr;
+  EXPECT_EQ(KuvOpen(fifo.c_str(), &message, 1), 0);
+  EXPECT_EQ(std::string(message), "Error : Failed to open input file.: " + fifo);
+}
+
+TEST(PosixInput, SharedReadersMayMeetButNotAnExclusiveOne) {
+  testing::ScratchFolder folder;
+  const std::string path = folder.File("doc.kuv");
+  ASSERT_TRUE(testing::WriteFileBytes(path, "<?xml?><KUV Version='2.0'>\n</KUV>\n"));
+  platform::Platform& posix = platform::DefaultPlatform();
+  auto first = posix.OpenInput(path, platform::Sharing::kShared);
+  ASSERT_NE(first, nullptr);
+  EXPECT_NE(posix.OpenInput(path, platform::Sharing::kShared), nullptr);
+  EXPECT_EQ(posix.OpenInput(path, platform::Sharing::kExclusive), nullptr);
+  first.reset();
+  auto exclusive = posix.OpenInput(path, platform::Sharing::kExclusive);
+  ASSERT_NE(exclusive, nullptr);
+  EXPECT_EQ(posix.OpenInput(path, platform::Sharing::kShared), nullptr);
+}
+
+}  // namespace
+}  // namespace kuv
+#endif
