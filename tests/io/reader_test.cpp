@@ -347,6 +347,13 @@ TEST_F(Reader, CommentsAndInstructionsChangeNothing) {
             "table T\n row\n  A=1\n  B=2\n");
 }
 
+TEST_F(Reader, CommentsBetweenBusinessObjectsChangeNothing) {
+  Read(std::string(kProlog) + "<!-- first -->\n" + kHeader + "</BusinessObject>\n<!-- c -->x\n" +
+       "<?pi?>\n" + kHeader + "</BusinessObject>\n</KUV>\n");
+  EXPECT_EQ(error.code, 0);
+  EXPECT_EQ(StorePicture(store), std::string(kHeaderLine) + kHeaderLine);
+}
+
 // ---- Line ends ----------------------------------------------------------------
 
 TEST_F(Reader, CarriageReturnLineFeedReadsAsNewlineAtAnyBlockBoundary) {
