@@ -161,6 +161,12 @@ class DocumentReader {
   // The value remembered with the previous tag closes; the first field of
   // the table's first row starts each new row.
   void AddClosedValue(std::string_view name) {
+    // When the tag remembered last is itself a closing tag, the element now
+    // closing held other elements, not a value (the first item of a nested
+    // table that was itself a table). Its content is already stored; adding
+    // the remembered closing tag as a field named "/X" would write a
+    // document that can't be read back.
+    if (!previousTag_.view().empty() && previousTag_.view().front() == '/') return;
     CTableNode& table = *tables_.back();
     CRowNode* row = table.LastRow();
     if (row == nullptr) {

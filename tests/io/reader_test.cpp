@@ -324,11 +324,11 @@ TEST_F(Reader, RowsOfNestedTablesAloneMergeAndTheNextValueJoinsThem) {
 }
 
 TEST_F(Reader, FirstItemInsideANestedTableIsAlwaysAField) {
-  // D is not recognised as a table; its closing tag stores the tag and text
-  // remembered last once more.
+  // D is not recognised as a table: its field X is read as a field of C,
+  // and D's closing tag adds nothing (no field named after a closing tag).
   EXPECT_EQ(ContentOf("<T>\n<A>1</A>\n<C>\n<D>\n<X>9</X>\n</D>\n</C>\n</T>\n"),
             "table T\n row\n  A=1\n  child C\n"
-            "  table C\n   row\n    X=9\n    /X=9\n");
+            "  table C\n   row\n    X=9\n");
 }
 
 TEST_F(Reader, ValuesAreKeptExactly) {
