@@ -18,6 +18,9 @@ std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharin
 // locked; it keeps its permission bits. Null when the replacement cannot
 // begin.
 std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path);
+// The same for a document: a CR LF in its text is written as CR CR LF, so
+// that reading, which takes CR LF for a line end, gives it back unchanged.
+std::unique_ptr<OutputFile> BeginDocumentReplacement(const std::string& path);
 
 // Names the temporary file of each creation attempt. Tests choose the
 // names to plant files and links in the way.
