@@ -74,7 +74,22 @@ void CheckWriter(const CObjectStore& store) {
   io::ReadDocument(again, error, input);
 }
 
-void ReadInMemory(const std::uint8_t* data, std::size_t size) {
+// The bytes read in one piece: what every other way of reading them must
+// build.
+struct WholeRead {
+  int code;
+  std::string description;
+};
+
+WholeRead ReadWhole(const std::uint8_t* data, std::size_t size) {
+  CObjectStore store;
+  CErrorInfo error;
+  ChunkedInput input(data, size, SIZE_MAX, SIZE_MAX, false);
+  io::ReadDocument(store, error, input);
+  return {error.code, DescribeStore(store)};
+}
+
+void ReadInMemory(const std::uint8_t* data, std::size_t size, const WholeRead& whole) {
   std::uint8_t control = size > 0 ? data[0] : 0;
   std::size_t first = kChunkSizes[control & 0x0f];
   std::size_t second = kSecondChunkSizes[(control >> 4) & 0x03];
@@ -94,12 +109,8 @@ void ReadInMemory(const std::uint8_t* data, std::size_t size) {
   // Where the reads end must not matter: the same bytes read in one piece
   // give the same store and the same error.
   if (!failAtEnd) {
-    CObjectStore whole;
-    CErrorInfo wholeError;
-    ChunkedInput wholeInput(data, size, SIZE_MAX, SIZE_MAX, false);
-    io::ReadDocument(whole, wholeError, wholeInput);
-    Expect(wholeError.code == error.code, "block boundaries do not change the reader's error");
-    Expect(DescribeStore(whole) == DescribeStore(store),
+    Expect(whole.code == error.code, "block boundaries do not change the reader's error");
+    Expect(whole.description == DescribeStore(store),
            "block boundaries do not change what the reader builds");
   }
 
@@ -206,7 +217,14 @@ void EditOpenedObjects() {
   for (int i = 0; i < count; ++i) Touch({names[i]});
 }
 
-void ReadThroughLibrary(const std::uint8_t* data, std::size_t size) {
+// A store that the library loaded from the bytes holds what they give in
+// memory (both start empty, with an empty version text).
+void ExpectLoadedAsRead(const CObjectStore& store, const WholeRead& whole) {
+  Expect(DescribeStore(store) == whole.description,
+         "a file reads into what its bytes give in memory");
+}
+
+void ReadThroughLibrary(const std::uint8_t* data, std::size_t size, const WholeRead& whole) {
   FuzzEnvironment& environment = FuzzEnvironment::Get();
   std::string input = environment.PathOf("input.kvt");
   WriteWholeFile(input, data, size);
@@ -218,6 +236,8 @@ void ReadThroughLibrary(const std::uint8_t* data, std::size_t size) {
   int attached = KuvAttach(&message);
   Expect(message != nullptr, "KuvAttach always hands a message out");
   Expect((attached == 1) == (*message == '\0'), "KuvAttach succeeds exactly without a message");
+  ExpectLoadedAsRead(CurrentState()->templateStore, whole);
+  if (attached == 1) Expect(whole.code == kNoError, "an attached template read without error");
   if (attached == 1) {
     CreateFromTemplate();
     WalkObjects();
@@ -231,6 +251,8 @@ void ReadThroughLibrary(const std::uint8_t* data, std::size_t size) {
   int opened = KuvOpen(input.c_str(), &message, keepOpen ? 1 : 0);
   Expect(message != nullptr, "an attached KuvOpen always hands a message out");
   Expect((opened == 1) == (*message == '\0'), "KuvOpen succeeds exactly without a message");
+  ExpectLoadedAsRead(CurrentState()->dataStore, whole);
+  Expect((opened == 1) == (whole.code == kNoError), "KuvOpen fails exactly on a reading error");
   WalkObjects();
   EditOpenedObjects();
   WalkObjects();
@@ -247,8 +269,9 @@ void ReadThroughLibrary(const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 void ExerciseReader(const std::uint8_t* data, std::size_t size) {
-  ReadInMemory(data, size);
-  ReadThroughLibrary(data, size);
+  WholeRead whole = ReadWhole(data, size);
+  ReadInMemory(data, size, whole);
+  ReadThroughLibrary(data, size, whole);
 }
 
 }  // namespace kuv::fuzz
