@@ -5,6 +5,7 @@
 #define KUV_FRAME_SLOT_BUFFER_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -20,7 +21,7 @@ class SlotBuffer {
     if (needed > capacity_ || (capacity_ > kShrinkFloor && capacity_ / 4 > needed)) {
       Reallocate(text);
     } else {
-      if (!text.empty()) std::memmove(data_.get(), text.data(), text.size());
+      CopyAllowingOverlap(data_.get(), text.data(), text.size());
       data_[text.size()] = '\0';
     }
     return data_.get();
@@ -38,6 +39,32 @@ class SlotBuffer {
   friend bool operator==(std::string_view text, const SlotBuffer& slot) { return slot.view() == text; }
 
  private:
+  // Most handed-out texts are names and numbers of a few bytes: those are
+  // copied with a few loads and stores instead of a call. Every load comes
+  // before every store, so the text may overlap the buffer.
+  static void CopyAllowingOverlap(char* to, const char* from, std::size_t size) {
+    if (size >= 8 && size <= 16) {
+      std::uint64_t head, tail;
+      std::memcpy(&head, from, 8);
+      std::memcpy(&tail, from + size - 8, 8);
+      std::memcpy(to, &head, 8);
+      std::memcpy(to + size - 8, &tail, 8);
+    } else if (size >= 4 && size < 8) {
+      std::uint32_t head, tail;
+      std::memcpy(&head, from, 4);
+      std::memcpy(&tail, from + size - 4, 4);
+      std::memcpy(to, &head, 4);
+      std::memcpy(to + size - 4, &tail, 4);
+    } else if (size > 0 && size < 4) {
+      const char first = from[0], middle = from[size / 2], last = from[size - 1];
+      to[0] = first;
+      to[size / 2] = middle;
+      to[size - 1] = last;
+    } else if (size > 16) {
+      std::memmove(to, from, size);
+    }
+  }
+
   // A buffer this much larger than its text is given back.
   static constexpr std::size_t kShrinkFloor = 64 * 1024;
 
