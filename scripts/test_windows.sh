@@ -18,12 +18,6 @@ trap cleanup EXIT
 bash scripts/wine_run.sh wineboot --init >/dev/null 2>&1 || true
 /usr/lib/wine/wineserver -p 2>/dev/null || true
 
-# Tests of other parts that still compare Linux line ends or hold files
-# Windows will not delete, or compare with the C library's atof, which
-# differs on Windows; each needs a Windows twin from its owner.
-pending='^(Save\.(WritesTheDocument|ReplacesAnExisting|OntoTheFileThatOpenKept|FailsWhileAnotherOpener)'
-pending+='|Open\.FileStaysHeldAfterAReadingError|SavedPlacement\.|LeadingNumber\.AgreesWithAtof)'
-
 cmake --preset windows
 cmake --build --preset windows
-ctest --preset windows -E "$pending"
+ctest --preset windows

@@ -9,6 +9,7 @@
 #include <limits>
 #include <optional>
 #include <random>
+#include <regex>
 #include <string>
 
 #include "api/version_number.h"
@@ -386,13 +387,31 @@ TEST(LeadingNumber, OutOfRangeGivesInfinityOrZero) {
   EXPECT_EQ(ReadLeadingNumber(std::string(400, '9')), inf);
 }
 
+#ifdef _WIN32
+// Windows' C runtime gathers an exponent in an int that silently wraps, so
+// that "1e-0900000000000" reads as infinity there; such texts are left out
+// of the comparison on Windows (the out of range cases are checked above).
+bool HasAnExponentTooLongForWindowsAtof(const std::string& text) {
+  static const std::regex kLongExponent("[eE][+-]?[0-9]{9,}");
+  return std::regex_search(text, kLongExponent);
+}
+#endif
+
 // Random texts built from the characters that matter to a number, read by
 // both; the process runs in the "C" locale here.
 TEST(LeadingNumber, AgreesWithAtofInTheCLocale) {
   const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
   std::setlocale(LC_NUMERIC, "C");
+#ifdef _WIN32
+  // Windows' C runtime reads neither hexadecimal numbers nor the spellings
+  // of infinity and NaN, so there the comparison keeps to plain decimals;
+  // those forms are checked on their own above.
+  const char* const kAlphabets[] = {"0123456789.eE+- '", "0000001239.e-+",
+                                    "00000000000123456789999.e-"};
+#else
   const char* const kAlphabets[] = {"0123456789.eE+-xXpPaAfFinINtyY '", "0000001239.e-+xp",
                                     "00000000000123456789999.e-"};
+#endif
   std::mt19937 random(20240315);
   int mismatches = 0;
   for (const char* alphabet : kAlphabets) {
@@ -401,6 +420,9 @@ TEST(LeadingNumber, AgreesWithAtofInTheCLocale) {
       std::string text;
       const std::size_t length = random() % 40;
       for (std::size_t j = 0; j < length; ++j) text += alphabet[random() % size];
+#ifdef _WIN32
+      if (HasAnExponentTooLongForWindowsAtof(text)) continue;
+#endif
       const double expected = std::atof(text.c_str());
       const double read = api::ReadLeadingNumber(text);
       const bool same = std::isnan(expected)

@@ -11,10 +11,12 @@
 
 #include "api/editing_fixture.h"
 #include "kuv/kuv.h"
+#include "support/platform_text.h"
 
 namespace kuv {
 namespace {
 
+using testing::PlatformText;
 using testing::TreeText;
 
 struct Put {
@@ -121,7 +123,8 @@ TEST_F(SavedPlacement, WorkedExamplesWriteTheirTrees) {
           << put.table << "." << put.field;
     }
     EXPECT_EQ(TreeText(*DataObject(0)), example.tree);
-    EXPECT_EQ(Saved(), std::string(kHead) + kObjectHead + example.content + kObjectTail + kTail);
+    EXPECT_EQ(Saved(), PlatformText(std::string(kHead) + kObjectHead + example.content +
+                                    kObjectTail + kTail));
   }
 }
 
@@ -129,7 +132,7 @@ TEST_F(SavedPlacement, DeletingTheOnlyObjectWritesNoObject) {
   ASSERT_EQ(KuvCreateObject("Well", "ann", "1.0", "w-1"), 1);
   ASSERT_EQ(KuvPutValue("A", "a1", "1"), 1);
   ASSERT_EQ(KuvDeleteObject("Well"), 1);
-  EXPECT_EQ(Saved(), std::string(kHead) + kTail);
+  EXPECT_EQ(Saved(), PlatformText(std::string(kHead) + kTail));
 }
 
 TEST_F(SavedPlacement, PutObjectWritesTheNewHeaderAndContent) {
@@ -137,8 +140,8 @@ TEST_F(SavedPlacement, PutObjectWritesTheNewHeaderAndContent) {
   ASSERT_EQ(KuvPutValue("A", "a1", "old"), 1);
   ASSERT_EQ(KuvPutObject("Well", "ann", "1.0", "w-1"), 1);
   ASSERT_EQ(KuvPutValue("Z", "z1", "new"), 1);
-  EXPECT_EQ(Saved(),
-            std::string(kHead) + kObjectHead + "<Z>\n<z1>new</z1>\n</Z>\n" + kObjectTail + kTail);
+  EXPECT_EQ(Saved(), PlatformText(std::string(kHead) + kObjectHead + "<Z>\n<z1>new</z1>\n</Z>\n" +
+                                  kObjectTail + kTail));
 }
 
 }  // namespace

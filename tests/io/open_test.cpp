@@ -30,7 +30,11 @@ class Open : public ::testing::Test {
     folder = fs::temp_directory_path() / ("kuv_open_test_" + std::to_string(random()));
     fs::create_directories(folder);
   }
-  void TearDown() override { fs::remove_all(folder); }
+  void TearDown() override {
+    // A file the library still holds could not be deleted on Windows.
+    if (LibraryState* loaded = CurrentState()) loaded->dataStream.reset();
+    fs::remove_all(folder);
+  }
 
   static LibraryState& state() { return *CurrentState(); }
 
@@ -185,6 +189,9 @@ TEST_F(Open, FileStaysHeldAfterAReadingError) {
   EXPECT_STREQ(message, "Error : This is not a KUV file ( missing KUV declaration statement ).");
   EXPECT_FALSE(OthersCanOpen(path));
   EXPECT_NE(state().dataStream, nullptr);
+  // Until the host lets the library go.
+  EXPECT_EQ(KuvDetach(), 1);
+  EXPECT_TRUE(OthersCanOpen(path));
 }
 
 TEST_F(Open, LoadingTheTemplateLeavesTheDataCursorsAlone) {

@@ -19,6 +19,7 @@
 #include "kuv/kuv.h"
 #include "support/fake_platform.h"
 #include "support/memory_files.h"
+#include "support/platform_text.h"
 #include "support/scratch_folder.h"
 
 namespace kuv {
@@ -26,6 +27,7 @@ namespace {
 
 using testing::FakePlatform;
 using testing::LoadedLibrary;
+using testing::PlatformText;
 using testing::ReadFileBytes;
 using testing::ScratchFolder;
 using testing::WriteFileBytes;
@@ -123,7 +125,7 @@ TEST_F(Save, WritesTheDocumentAndHandsBackAnEmptyMessage) {
   ASSERT_NE(message, nullptr);
   EXPECT_STREQ(message, "");
   EXPECT_EQ(message, state().slots[0].data());
-  EXPECT_EQ(ReadFileBytes(path), Expected());
+  EXPECT_EQ(ReadFileBytes(path), PlatformText(Expected()));
   EXPECT_EQ(folder.Names(), Names{"doc.kuv"});
   EXPECT_EQ(state().currentError, nullptr);
   EXPECT_EQ(platform.cursorShown, 1);
@@ -144,7 +146,7 @@ TEST_F(Save, ReplacesAnExistingFileAndLeavesStoreAndCursorsAlone) {
 
   char* message = nullptr;
   ASSERT_EQ(KuvSave(path.c_str(), &message), 1);
-  EXPECT_EQ(ReadFileBytes(path), before);
+  EXPECT_EQ(ReadFileBytes(path), PlatformText(before));
   EXPECT_EQ(Expected(), before);
   EXPECT_EQ(s.putObjectIndex, 0);
   EXPECT_EQ(s.getObjectIndex, 0);
@@ -166,10 +168,10 @@ TEST_F(Save, OntoTheFileThatOpenKeptAndThenAgain) {
   EXPECT_EQ(KuvSave(path.c_str(), &message), 1);
   EXPECT_STREQ(message, "");
   EXPECT_EQ(state().dataStream, nullptr);
-  EXPECT_EQ(ReadFileBytes(path), Expected());
+  EXPECT_EQ(ReadFileBytes(path), PlatformText(Expected()));
 
   EXPECT_EQ(KuvSave(path.c_str(), &message), 1);
-  EXPECT_EQ(ReadFileBytes(path), Expected());
+  EXPECT_EQ(ReadFileBytes(path), PlatformText(Expected()));
   EXPECT_EQ(folder.Names(), Names{"doc.kuv"});
 }
 
@@ -189,10 +191,12 @@ TEST_F(Save, FailsWhileAnotherOpenerHoldsTheTarget) {
   auto held = platform::DefaultPlatform().OpenInput(path, platform::Sharing::kExclusive);
   ASSERT_NE(held, nullptr);
   ExpectSaveFails(path);
-  EXPECT_EQ(ReadFileBytes(path), kOldBytes);
   EXPECT_EQ(folder.Names(), Names{"doc.kuv"});
 
-  held.reset();  // once it is let go, saving works
+  // Windows lets nobody read a file held this way, so its bytes are
+  // checked once it is let go; then saving works.
+  held.reset();
+  EXPECT_EQ(ReadFileBytes(path), kOldBytes);
   char* message = nullptr;
   EXPECT_EQ(KuvSave(path.c_str(), &message), 1);
 }
