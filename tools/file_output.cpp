@@ -1,6 +1,10 @@
 #include "file_output.h"
 
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <filesystem>
@@ -13,12 +17,23 @@ namespace kuv::tool {
 
 namespace fs = std::filesystem;
 
+namespace {
+// Tells this process's temporary file from another's writing the same target.
+long ProcessId() {
+#ifdef _WIN32
+  return static_cast<long>(::_getpid());
+#else
+  return static_cast<long>(::getpid());
+#endif
+}
+}  // namespace
+
 FileOutput::FileOutput(const std::string& path)
     : toStdout_(path.empty() || path == "-"), target_(path), stdout_(std::cout) {
   if (toStdout_) return;
   const fs::path target(path);
   temporary_ = (target.parent_path() /
-                ("." + target.filename().string() + ".kuv-" + std::to_string(::getpid())))
+                ("." + target.filename().string() + ".kuv-" + std::to_string(ProcessId())))
                    .string();
   file_.open(temporary_, std::ios::binary | std::ios::trunc);
   if (!file_) throw DataError("cannot write " + path);

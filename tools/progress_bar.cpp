@@ -1,12 +1,24 @@
 #include "progress_bar.h"
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 
 namespace kuv::tool {
 
 namespace {
+bool StderrIsTerminal() {
+#ifdef _WIN32
+  return ::_isatty(::_fileno(stderr)) != 0;
+#else
+  return ::isatty(STDERR_FILENO) == 1;
+#endif
+}
+
 constexpr auto kQuietStart = std::chrono::milliseconds(400);
 constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 constexpr int kWidth = 30;
@@ -15,7 +27,7 @@ constexpr int kWidth = 30;
 ProgressBar::ProgressBar(std::string label, long long total)
     : label_(std::move(label)),
       total_(total),
-      enabled_(total > 0 && ::isatty(STDERR_FILENO) == 1),
+      enabled_(total > 0 && StderrIsTerminal()),
       start_(std::chrono::steady_clock::now()),
       lastDraw_(start_) {}
 

@@ -1,7 +1,8 @@
 // The tool's side of the registered template: the value FileName of the
-// key KUV/Template, kept as a file under $XDG_CONFIG_HOME (or
-// $HOME/.config), holding the path's bytes and one terminating zero byte.
-// The library reads the same value when it is loaded.
+// key KUV/Template. On Windows it lives in the registry; elsewhere it is a
+// file under $XDG_CONFIG_HOME (or $HOME/.config), holding the path's bytes
+// and one terminating zero byte. The library reads the same value when it
+// is loaded.
 #ifndef KUV_TOOLS_TEMPLATE_REGISTRATION_H_
 #define KUV_TOOLS_TEMPLATE_REGISTRATION_H_
 
@@ -11,9 +12,11 @@
 
 namespace kuv::tool {
 
+#ifndef _WIN32
 // The file that holds the registered path; empty when neither
 // XDG_CONFIG_HOME nor HOME is set.
 std::string TemplateValueFile();
+#endif
 
 // The registered path, or nullopt when none is registered.
 std::optional<std::string> RegisteredTemplate();
