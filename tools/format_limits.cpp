@@ -20,6 +20,9 @@ const char* ProblemInsideTag(std::string_view text) {
   if (Has(text, "FieldDef") || Has(text, "TableDef")) {
     return "it holds 'FieldDef' or 'TableDef', which marks a definition";
   }
+  // With the closing apostrophe it would spell the key of a later
+  // attribute ("Type='").
+  if (!text.empty() && text.back() == '=') return "it ends in '=', which would read as a key";
   return nullptr;
 }
 

@@ -15,6 +15,20 @@
  * otherwise. A NULL pointer for a required argument or out-parameter makes
  * the call return 0 and write nothing.
  *
+ * Texts a document can hold. The format escapes nothing, so the editing
+ * functions refuse (result 0, nothing changed) a text that would be saved
+ * and read back as something else:
+ *   - a value (KuvPutValue) may not hold "<";
+ *   - an attribute text (the ID, Author, Version and WellID of
+ *     KuvCreateObject and KuvPutObject; the unit and type of
+ *     KuvCreateFieldDef) may not hold an apostrophe or ">", may not contain
+ *     "FieldDef" or "TableDef", and may not end in "=";
+ *   - a table or field name (KuvCreateTableDef, KuvCreateFieldDef,
+ *     KuvPutValue) may hold nothing an attribute text may not, nor "<"; it
+ *     may not begin with "/", "!" or "?", nor be "DataDescription".
+ * Everything else is stored byte for byte: blanks, tabs, line breaks
+ * (a CR LF included) and bytes above 127.
+ *
  * Attachment. KuvAttach must succeed before the other functions work; until
  * then (and after KuvDetach) every function except KuvDetach,
  * KuvGetFieldDef, KuvDateToString and KuvStringToDate returns 0.
@@ -120,14 +134,16 @@ KUV_API int KuvGetNextValue(char** table, char** field, char** type,
 /* Appends a business object with this ID, stamps its Date with the current
  * local time, copies the template's definitions for this ID and makes it
  * the object that definitions and values go to. Returns 0 when the ID is
- * already taken. */
+ * already taken, or when a text is one a document cannot hold (see the
+ * top of this file). */
 KUV_API int KuvCreateObject(const char* id, const char* author,
                             const char* version, const char* wellId);
 
 /* Rewrites the header of the existing object with this ID, stamps its
  * Date, deletes its tables, merges the template's definitions into its own
  * and makes it the object that values go to. Returns 0 when no object has
- * this ID. */
+ * this ID, or when author, version or wellId is a text a document cannot
+ * hold (see the top of this file). */
 KUV_API int KuvPutObject(const char* id, const char* author,
                          const char* version, const char* wellId);
 
@@ -137,13 +153,15 @@ KUV_API int KuvDeleteObject(const char* id);
 
 /* Declares table in the object being built, with parent as its parent
  * table ("" for a top-level table). Returns 0 when there is no object
- * being built or when a non-empty parent is not a declared table. */
+ * being built, when a non-empty parent is not a declared table, or when a
+ * name is one a document cannot hold (see the top of this file). */
 KUV_API int KuvCreateTableDef(const char* table, const char* parent);
 
 /* Declares field of table, with its unit and type, in the object being
  * built. Returns 0 when there is no object being built, when the field is
- * already declared for that table (the first declaration stays) or when
- * the field bears the name of a declared table. */
+ * already declared for that table (the first declaration stays), when
+ * the field bears the name of a declared table, or when a text is one a
+ * document cannot hold (see the top of this file). */
 KUV_API int KuvCreateFieldDef(const char* table, const char* field,
                               const char* unit, const char* type);
 
@@ -153,8 +171,9 @@ KUV_API int KuvCreateFieldDef(const char* table, const char* field,
  * order; the library opens top-level tables, child tables and rows from
  * the object's table declarations, and a repeat of a row's first field
  * starts the next row. Returns 0, changing nothing, when the table or the
- * field is not declared or the value has no place (a child table whose
- * parent table is not open). */
+ * field is not declared, the value has no place (a child table whose
+ * parent table is not open), or a text is one a document cannot hold (a
+ * value with "<"; see the top of this file). */
 KUV_API int KuvPutValue(const char* table, const char* field,
                         const char* value);
 

@@ -8,6 +8,7 @@
 
 #include "api/timestamp.h"
 #include "frame/export_guard.h"
+#include "io/storable_text.h"
 #include "kuv/kuv.h"
 #include "model/definitions.h"
 
@@ -45,6 +46,13 @@ void CopyTemplateDefinitions(const CObjectStore& templates, std::string_view id,
   }
 }
 
+// Texts that the document would give back as they went in.
+bool AreStorableHeaderTexts(std::string_view author, std::string_view version,
+                            std::string_view wellId) {
+  return io::IsStorableAttribute(author) && io::IsStorableAttribute(version) &&
+         io::IsStorableAttribute(wellId);
+}
+
 // After a new or rewritten put object, values start at its top level and
 // the next value enumeration takes a new snapshot.
 void SelectPutObject(LibraryState& state, int index) {
@@ -62,6 +70,10 @@ using kuv::LibraryState;
 int KuvCreateObject(const char* id, const char* author, const char* version, const char* wellId) {
   if (id == nullptr || author == nullptr || version == nullptr || wellId == nullptr) return 0;
   return kuv::WhenAttached([&](LibraryState& state) {
+    if (!kuv::io::IsStorableAttribute(id) ||
+        !kuv::api::AreStorableHeaderTexts(author, version, wellId)) {
+      return 0;
+    }
     if (state.dataStore.Find(id) >= 0) return 0;
     std::string date = kuv::api::CurrentTimestamp(state);
     kuv::CBusinessObject* object = state.dataStore.Append(id);
@@ -85,6 +97,7 @@ int KuvCreateObject(const char* id, const char* author, const char* version, con
 int KuvPutObject(const char* id, const char* author, const char* version, const char* wellId) {
   if (id == nullptr || author == nullptr || version == nullptr || wellId == nullptr) return 0;
   return kuv::WhenAttached([&](LibraryState& state) {
+    if (!kuv::api::AreStorableHeaderTexts(author, version, wellId)) return 0;
     const int index = state.dataStore.Find(id);
     if (index < 0) return 0;
     kuv::CBusinessObject& object = *state.dataStore.GetAt(index);
@@ -132,6 +145,8 @@ int KuvCreateTableDef(const char* table, const char* parent) {
     if (object == nullptr) return 0;
     const std::string_view tableName(table);
     const std::string_view parentName(parent);
+    if (!kuv::io::IsStorableName(tableName)) return 0;
+    if (!parentName.empty() && !kuv::io::IsStorableName(parentName)) return 0;
     // A table name that is a whole field key ("table<TAB>field") is taken.
     if (object->FieldDefs.find(tableName) != object->FieldDefs.end()) return 0;
     if (!parentName.empty() && object->TableDefs.find(parentName) == object->TableDefs.end()) {
@@ -149,6 +164,10 @@ int KuvCreateFieldDef(const char* table, const char* field, const char* unit, co
     if (object == nullptr) return 0;
     const std::string_view tableName(table);
     const std::string_view fieldName(field);
+    if (!kuv::io::IsStorableName(tableName) || !kuv::io::IsStorableName(fieldName) ||
+        !kuv::io::IsStorableAttribute(unit) || !kuv::io::IsStorableAttribute(type)) {
+      return 0;
+    }
     if (object->FindFieldDef(tableName, fieldName) != nullptr) return 0;  // the first one stays
     // A field may not bear the name of a table of the same object.
     if (object->TableDefs.find(fieldName) != object->TableDefs.end()) return 0;

@@ -5,6 +5,7 @@
 #include "api/put_cursor.h"
 #include "api/put_placement.h"
 #include "frame/export_guard.h"
+#include "io/storable_text.h"
 #include "kuv/kuv.h"
 
 namespace kuv::api {
@@ -35,6 +36,8 @@ bool PutTableHasField(const CTableNode& table, const CRowNode& row, std::string_
 int KuvPutValue(const char* table, const char* field, const char* value) {
   if (table == nullptr || field == nullptr || value == nullptr) return 0;
   return kuv::WhenAttached([&](kuv::LibraryState& state) {
+    // A value with "<" would be saved and read back cut.
+    if (!kuv::io::IsStorableValue(value)) return 0;
     kuv::CBusinessObject* object = state.dataStore.GetAt(state.putObjectIndex);
     if (object == nullptr) return 0;
     const std::string_view tableName(table);
@@ -57,6 +60,9 @@ int KuvPutValue(const char* table, const char* field, const char* value) {
       // value came, and no definition is ever taken from an object.
       decision.placement = kuv::api::Placement::kPutRow;
     } else {
+      // Names come from declarations that may have been read from a file
+      // rather than made here: they are checked before they become tags.
+      if (!kuv::io::IsStorableName(tableName) || !kuv::io::IsStorableName(fieldName)) return 0;
       const auto declared = object->TableDefs.find(tableName);
       if (declared == object->TableDefs.end()) return 0;
       if (object->FindFieldDef(tableName, fieldName) == nullptr) return 0;

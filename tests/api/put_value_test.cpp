@@ -143,12 +143,12 @@ TEST_F(PutValue, RowsOfAFamiliarTableStillRefuseForeignFields) {
 TEST_F(PutValue, ValueTextIsStoredUnchanged) {
   const std::string longText(1000, 'x');
   ASSERT_EQ(KuvPutValue("A", "a1", ""), 1);
-  ASSERT_EQ(KuvPutValue("A", "a2", " <b>\t\n & 'q' "), 1);
+  ASSERT_EQ(KuvPutValue("A", "a2", " b>\t\r\n & 'q' \"r\" "), 1);
   ASSERT_EQ(KuvPutValue("A", "a2", longText.c_str()), 1);
   const CRowNode& row = *object().GetTable(0)->GetRow(0);
   ASSERT_EQ(row.GetValueCount(), 3);
   EXPECT_EQ(row.GetValue(0)->value(), "");
-  EXPECT_EQ(row.GetValue(1)->value(), " <b>\t\n & 'q' ");
+  EXPECT_EQ(row.GetValue(1)->value(), " b>\t\r\n & 'q' \"r\" ");
   EXPECT_EQ(row.GetValue(2)->value(), longText);
   // An empty first value still delimits rows.
   ASSERT_EQ(KuvPutValue("A", "a1", ""), 1);

@@ -171,6 +171,8 @@ TEST(FormatLimits, RefusesTextThatWouldReadBackDifferently) {
   EXPECT_EQ(ProblemWithAttribute("J. Smith & Sons \"north\""), nullptr);
   EXPECT_NE(ProblemWithAttribute("O'Brien"), nullptr);
   EXPECT_NE(ProblemWithAttribute("FieldDef"), nullptr);
+  EXPECT_NE(ProblemWithAttribute("Type="), nullptr);
+  EXPECT_NE(ProblemWithName("Unit="), nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+// What a document can hold. The format escapes nothing, so some texts would
+// be written without complaint and read back as something else: a value
+// with "<" ends early, an attribute with an apostrophe is cut, a tag that
+// mentions a definition keyword is taken for a definition. Every text that
+// enters a document is checked here first, and refused when it could not
+// come back as it went in.
+#ifndef KUV_IO_STORABLE_TEXT_H_
+#define KUV_IO_STORABLE_TEXT_H_
+
+#include <string_view>
+
+namespace kuv::io {
+
+// A value text: anything but "<", which would start a tag.
+bool IsStorableValue(std::string_view text);
+
+// A header text (ID, Author, Version, WellID, Date) or a definition's unit
+// or type: an attribute value inside a tag. It may not hold an apostrophe
+// (which ends the value) or ">" (which ends the tag), may not mention
+// "FieldDef" or "TableDef" (the tag would be read as a definition), and may
+// not end in "=" (with the closing apostrophe that would spell "Key='",
+// which the reader could take for the start of a later attribute).
+bool IsStorableAttribute(std::string_view text);
+
+// A table or field name: the text of its element's tags and an attribute
+// of its definition. Everything an attribute may not hold, nor "<"; it may
+// not begin with "/", "!" or "?" (a closing tag, a comment, a processing
+// instruction) nor be "DataDescription".
+bool IsStorableName(std::string_view text);
+
+}  // namespace kuv::io
+
+#endif  // KUV_IO_STORABLE_TEXT_H_
