@@ -9,7 +9,7 @@
 
 #include "api/value_enumeration.h"
 #include "chunked_input.h"
-#include "frame/error_info.h"
+#include "io/error_info.h"
 #include "frame/library_state.h"
 #include "fuzz_check.h"
 #include "fuzz_environment.h"

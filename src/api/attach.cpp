@@ -56,7 +56,9 @@ int Attach(LibraryState& state, char** errorMessage) {
     return 0;
   }
 
-  io::LoadStore(state, state.templateStore, error, state.templatePath, false);
+  state.dataStream.reset();
+  io::LoadStore(state.platform, state.templateStore, error, state.templatePath,
+                platform::Sharing::kShared);
   // The version test runs whatever the load recorded, and its error wins.
   if (!IsTemplateVersionCurrent(state.templateStore.version)) {
     error.SetError(kErrorTemplateVersion, (kOutdatedDetail + state.templatePath).c_str());

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/error_info.h"
+#include "io/error_info.h"
 #include "frame/slot_buffer.h"
 #include "model/object_store.h"
 #include "model/value_list.h"

@@ -1,49 +1,32 @@
 #include "io/load.h"
 
+#include <new>
+
 #include "io/reader.h"
+#include "io/writer.h"
 
 namespace kuv::io {
 
-namespace {
-
-// Closes the file at the end of the load unless it is to stay open, also
-// when reading throws.
-class OpenFileRelease {
- public:
-  OpenFileRelease(LibraryState& state, bool keepOpen) : state_(state), keepOpen_(keepOpen) {}
-  ~OpenFileRelease() {
-    if (!keepOpen_) state_.dataStream.reset();
-  }
-  OpenFileRelease(const OpenFileRelease&) = delete;
-  OpenFileRelease& operator=(const OpenFileRelease&) = delete;
-
- private:
-  LibraryState& state_;
-  bool keepOpen_;
-};
-
-}  // namespace
-
-bool LoadStore(LibraryState& state, CObjectStore& store, CErrorInfo& error, const std::string& path,
-               bool keepOpen) {
-  if (&store == &state.dataStore) {
-    state.ClearDataStore();
-  } else {
-    store.Clear();
-  }
-  // A file kept open by an earlier load is let go first, so that the same
-  // file can be opened again, exclusively or not.
-  state.dataStream.reset();
-  state.dataStream = state.platform.OpenInput(
-      path, keepOpen ? platform::Sharing::kExclusive : platform::Sharing::kShared);
-  if (!state.dataStream) {
+std::unique_ptr<platform::InputFile> LoadStore(platform::Platform& platform, CObjectStore& store,
+                                               CErrorInfo& error, const std::string& path,
+                                               platform::Sharing sharing) {
+  store.Clear();
+  std::unique_ptr<platform::InputFile> file = platform.OpenInput(path, sharing);
+  if (!file) {
     error.SetError(kErrorOpenInput, path.c_str());
-    return false;
+    return nullptr;
   }
-  OpenFileRelease release(state, keepOpen);
-  // A kept file stays open after a reading error too.
-  ReadDocument(store, error, *state.dataStream);
-  return error.code == kNoError;
+  ReadDocument(store, error, *file);
+  return file;
+}
+
+bool SaveStore(platform::Platform& platform, const CObjectStore& store, const std::string& path) {
+  try {
+    std::unique_ptr<platform::OutputFile> output = platform.BeginReplace(path);
+    return output != nullptr && WriteDocument(store, *output) && output->Commit();
+  } catch (const std::bad_alloc&) {
+    return false;  // the unfinished replacement is discarded; the caller reports it
+  }
 }
 
 }  // namespace kuv::io

@@ -1,23 +1,30 @@
-// Loading a store from a named file, as KuvOpen does for the data store
-// and KuvAttach for the template store.
+// Loading a store from a named file, as KuvOpen does for the data store,
+// KuvAttach for the template store and the document API for its own.
 #ifndef KUV_IO_LOAD_H_
 #define KUV_IO_LOAD_H_
 
+#include <memory>
 #include <string>
 
-#include "frame/error_info.h"
-#include "frame/library_state.h"
+#include "io/error_info.h"
 #include "model/object_store.h"
+#include "platform/platform.h"
 
 namespace kuv::io {
 
-// Clears store, releases a data file kept open by an earlier load, opens
-// path (exclusively when keepOpen) and reads it. With keepOpen the file
-// stays open in state.dataStream. Records error 1 with the path when the
-// file cannot be opened. Returns true when error holds no error afterwards.
-// Clearing the data store also clears the put cursor that points into it.
-bool LoadStore(LibraryState& state, CObjectStore& store, CErrorInfo& error,
-               const std::string& path, bool keepOpen);
+// Clears store, opens path with the given sharing and reads it. Records
+// error 1 with the path and returns null when the file cannot be opened;
+// otherwise returns the open file, which still holds its sharing: a caller
+// that keeps the document's file open keeps it, others let it go. Reading
+// errors are recorded in error; what was read before one stays in store.
+std::unique_ptr<platform::InputFile> LoadStore(platform::Platform& platform, CObjectStore& store,
+                                               CErrorInfo& error, const std::string& path,
+                                               platform::Sharing sharing);
+
+// Writes store to path through a replacement that takes the target's place
+// only once it is complete and durable. False, leaving the target as it
+// was, when it cannot be begun, written or put in place.
+bool SaveStore(platform::Platform& platform, const CObjectStore& store, const std::string& path);
 
 }  // namespace kuv::io
 

@@ -3,7 +3,7 @@
 #ifndef KUV_IO_READER_H_
 #define KUV_IO_READER_H_
 
-#include "frame/error_info.h"
+#include "io/error_info.h"
 #include "model/object_store.h"
 #include "platform/platform.h"
 

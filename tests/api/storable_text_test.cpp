@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "api/editing_fixture.h"
-#include "frame/error_info.h"
+#include "io/error_info.h"
 #include "io/reader.h"
 #include "kuv/kuv.h"
 #include "support/store_equal.h"

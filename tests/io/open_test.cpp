@@ -194,16 +194,23 @@ TEST_F(Open, FileStaysHeldAfterAReadingError) {
   EXPECT_TRUE(OthersCanOpen(path));
 }
 
-TEST_F(Open, LoadingTheTemplateLeavesTheDataCursorsAlone) {
-  MoveCursorsIntoTheStore();
+TEST_F(Open, LoadingHandsTheOpenFileToTheCaller) {
   const std::string path = WriteFile("Standard.kvt", kDocument);
+  CObjectStore store;
   CErrorInfo error;
-  EXPECT_TRUE(io::LoadStore(state(), state().templateStore, error, path, false));
-  EXPECT_EQ(state().templateStore.GetCount(), 1);
-  EXPECT_NE(state().putTable, nullptr);
-  EXPECT_EQ(state().dataStore.GetCount(), 1);
-  EXPECT_EQ(state().dataStream, nullptr);
+  auto file = io::LoadStore(platform, store, error, path, kuv::platform::Sharing::kExclusive);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(error.code, kNoError);
+  EXPECT_EQ(store.GetCount(), 1);
+  EXPECT_FALSE(OthersCanOpen(path));  // held for as long as the caller keeps it
+  file.reset();
   EXPECT_TRUE(OthersCanOpen(path));
+
+  EXPECT_EQ(
+      io::LoadStore(platform, store, error, path + ".missing", kuv::platform::Sharing::kShared),
+      nullptr);
+  EXPECT_EQ(error.code, kErrorOpenInput);
+  EXPECT_EQ(store.GetCount(), 0);
 }
 
 }  // namespace

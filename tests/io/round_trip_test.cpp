@@ -226,7 +226,9 @@ TEST(RoundTrip, SavedFileLoadsBackIntoTheSameStore) {
   ASSERT_EQ(KuvSave(path.c_str(), &message), 1);
   CObjectStore loaded;
   CErrorInfo error;
-  ASSERT_TRUE(io::LoadStore(state, loaded, error, path, false)) << error.message;
+  ASSERT_NE(io::LoadStore(state.platform, loaded, error, path, platform::Sharing::kShared),
+            nullptr);
+  ASSERT_EQ(error.code, kNoError) << error.message;
   EXPECT_EQ(DescribeStoreDifference(state.dataStore, loaded), "");
   EXPECT_EQ(loaded.version, "2.0'");
 }

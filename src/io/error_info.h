@@ -1,7 +1,7 @@
 // The outcome of one KuvAttach, KuvOpen or KuvSave call: the code of the
 // error recorded last (0 for none) and the message the caller receives.
-#ifndef KUV_FRAME_ERROR_INFO_H_
-#define KUV_FRAME_ERROR_INFO_H_
+#ifndef KUV_IO_ERROR_INFO_H_
+#define KUV_IO_ERROR_INFO_H_
 
 #include <string>
 
@@ -32,4 +32,4 @@ class CErrorInfo {
 
 }  // namespace kuv
 
-#endif  // KUV_FRAME_ERROR_INFO_H_
+#endif  // KUV_IO_ERROR_INFO_H_

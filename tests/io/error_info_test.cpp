@@ -1,4 +1,4 @@
-#include "frame/error_info.h"
+#include "io/error_info.h"
 
 #include <gtest/gtest.h>
 

@@ -1,33 +1,10 @@
 // KuvSave: writes the data store to a file. The file is replaced only once
 // the new document is completely written and on disk; any failure leaves
 // it exactly as it was.
-#include <memory>
-#include <new>
-#include <string>
-
 #include "frame/busy_cursor.h"
 #include "frame/export_guard.h"
-#include "io/writer.h"
+#include "io/load.h"
 #include "kuv/kuv.h"
-
-namespace kuv::io {
-
-namespace {
-
-// False when the target cannot be opened, written, flushed or put in
-// place; the unfinished replacement is then discarded.
-bool SaveStore(platform::Platform& platform, const CObjectStore& store, const std::string& path) {
-  try {
-    std::unique_ptr<platform::OutputFile> output = platform.BeginReplace(path);
-    return output != nullptr && WriteDocument(store, *output) && output->Commit();
-  } catch (const std::bad_alloc&) {
-    return false;  // the caller still hears of it through the message
-  }
-}
-
-}  // namespace
-
-}  // namespace kuv::io
 
 int KuvSave(const char* path, char** errorMessage) {
   if (path == nullptr || errorMessage == nullptr) return 0;

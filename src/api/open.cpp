@@ -19,7 +19,14 @@ int KuvOpen(const char* path, char** errorMessage, int keepOpen) {
 
     kuv::CErrorInfo error;
     kuv::CurrentErrorScope scope(state, error);
-    kuv::io::LoadStore(state, state.dataStore, error, path, keepOpen != 0);
+    // A file kept open by an earlier load is let go first, so that the same
+    // file can be opened again, exclusively or not.
+    state.dataStream.reset();
+    std::unique_ptr<kuv::platform::InputFile> file = kuv::io::LoadStore(
+        state.platform, state.dataStore, error, path,
+        keepOpen != 0 ? kuv::platform::Sharing::kExclusive : kuv::platform::Sharing::kShared);
+    // A kept file stays open after a reading error too.
+    if (keepOpen != 0) state.dataStream = std::move(file);
     kuv::CopyOutString(state, errorMessage, error.message, 0);
     return error.code == kuv::kNoError ? 1 : 0;
   });
