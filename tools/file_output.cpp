@@ -1,63 +1,79 @@
 #include "file_output.h"
 
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
-
-#include <cstdio>
-#include <filesystem>
 #include <iostream>
-#include <system_error>
+#include <streambuf>
+#include <vector>
 
+#include "platform/output_file.h"
 #include "tool_error.h"
 
 namespace kuv::tool {
 
-namespace fs = std::filesystem;
+// Hands what the command writes to the output file in large chunks, so
+// that no output is ever held in memory whole.
+class FileOutput::Buffer : public std::streambuf {
+ public:
+  explicit Buffer(platform::OutputFile* file) : file_(file), chunk_(kChunkBytes) {
+    setp(chunk_.data(), chunk_.data() + chunk_.size());
+  }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!Drain()) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+  int sync() override { return Drain() ? 0 : -1; }
+
+ private:
+  static constexpr std::size_t kChunkBytes = 64 * 1024;
+
+  bool Drain() {
+    const auto size = static_cast<std::size_t>(pptr() - pbase());
+    setp(chunk_.data(), chunk_.data() + chunk_.size());
+    return size == 0 || file_->Write(chunk_.data(), size);
+  }
+
+  platform::OutputFile* file_;
+  std::vector<char> chunk_;
+};
 
 namespace {
-// Tells this process's temporary file from another's writing the same target.
-long ProcessId() {
-#ifdef _WIN32
-  return static_cast<long>(::_getpid());
-#else
-  return static_cast<long>(::getpid());
-#endif
+
+ToolError CannotWrite(const std::string& path, const std::string& why) {
+  return DataError("cannot write " + path + (why.empty() ? "" : ": " + why));
 }
+
 }  // namespace
 
-FileOutput::FileOutput(const std::string& path)
-    : toStdout_(path.empty() || path == "-"), target_(path), stdout_(std::cout) {
-  if (toStdout_) return;
-  const fs::path target(path);
-  temporary_ = (target.parent_path() /
-                ("." + target.filename().string() + ".kuv-" + std::to_string(ProcessId())))
-                   .string();
-  file_.open(temporary_, std::ios::binary | std::ios::trunc);
-  if (!file_) throw DataError("cannot write " + path);
+FileOutput::FileOutput(const std::string& path) : target_(path), stdout_(std::cout) {
+  if (path.empty() || path == "-") return;
+  std::string whyNot;
+  file_ = platform::BeginOutputFile(path, &whyNot);
+  if (!file_) throw CannotWrite(path, whyNot);
+  buffer_ = std::make_unique<Buffer>(file_.get());
+  fileStream_ = std::make_unique<std::ostream>(buffer_.get());
 }
 
+// The stream and its buffer go first, unflushed; then an uncommitted
+// replacement removes its temporary file.
 FileOutput::~FileOutput() {
-  if (toStdout_ || committed_) return;
-  file_.close();
-  std::error_code ignored;
-  fs::remove(temporary_, ignored);
+  fileStream_.reset();
+  buffer_.reset();
+  file_.reset();
 }
 
 void FileOutput::Commit() {
-  if (toStdout_) {
+  if (!file_) {
     stdout_.flush();
     if (!stdout_) throw DataError("cannot write to standard output");
     return;
   }
-  file_.close();
-  std::error_code error;
-  if (file_.fail()) throw DataError("cannot write " + target_);
-  fs::rename(temporary_, target_, error);
-  if (error) throw DataError("cannot write " + target_ + ": " + error.message());
-  committed_ = true;
+  fileStream_->flush();
+  if (!*fileStream_ || !file_->Commit()) throw CannotWrite(target_, file_->WhyFailed());
 }
 
 }  // namespace kuv::tool

@@ -1,36 +1,46 @@
-// Where a command writes its result: standard output, or a file that
-// appears only once it is complete, so that a failed run leaves no partial
-// file behind (and an existing file as it was).
+// Where a command writes its result: standard output, or a file stored by
+// the rules a document's save follows. A file appears only once it is
+// complete, so that a failed run leaves no partial file behind (and an
+// existing file as it was); a link has the file it leads to replaced and
+// stays a link; a device or named pipe is written in place; a read-only
+// file or a folder is refused.
 #ifndef KUV_TOOLS_FILE_OUTPUT_H_
 #define KUV_TOOLS_FILE_OUTPUT_H_
 
-#include <fstream>
+#include <memory>
 #include <ostream>
 #include <string>
+
+namespace kuv::platform {
+class ExplainedOutputFile;
+}
 
 namespace kuv::tool {
 
 class FileOutput {
  public:
-  // An empty path or "-" means standard output.
+  // An empty path or "-" means standard output. Throws a ToolError when
+  // the file cannot be written.
   explicit FileOutput(const std::string& path);
+  // Without Commit, a replacement is abandoned and the target kept.
   ~FileOutput();
   FileOutput(const FileOutput&) = delete;
   FileOutput& operator=(const FileOutput&) = delete;
 
-  std::ostream& stream() { return toStdout_ ? stdout_ : file_; }
+  std::ostream& stream() { return file_ ? *fileStream_ : stdout_; }
 
   // Flushes and puts the file in place. Throws a ToolError when anything
   // written could not be stored.
   void Commit();
 
  private:
-  bool toStdout_;
+  class Buffer;
+
   std::string target_;
-  std::string temporary_;
-  std::ofstream file_;
+  std::unique_ptr<platform::ExplainedOutputFile> file_;  // null for standard output
+  std::unique_ptr<Buffer> buffer_;
+  std::unique_ptr<std::ostream> fileStream_;
   std::ostream& stdout_;
-  bool committed_ = false;
 };
 
 }  // namespace kuv::tool

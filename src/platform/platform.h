@@ -46,12 +46,13 @@ enum class Sharing {
 
 // The replacement of a target file, written beside it. The target stays
 // untouched until Commit succeeds; destroying an uncommitted replacement
-// removes what was written.
+// removes what was written. (The tool's outputs, output_file.h, may be
+// streams instead.)
 class OutputFile {
  public:
   virtual ~OutputFile() = default;
-  // Appends bytes. Line ends are written as the platform's text files
-  // want them ("\n" here, "\r\n" on Windows).
+  // Appends bytes. A document's line ends are written as the platform's
+  // text files want them ("\n" here, "\r\n" on Windows).
   virtual bool Write(const char* data, std::size_t size) = 0;
   // Makes the written bytes durable and puts them in the target's place.
   virtual bool Commit() = 0;
@@ -82,8 +83,7 @@ class Platform {
 
   // Opens an existing file for reading with the given sharing; null when
   // it cannot be opened (missing, a folder, no access, shared elsewhere).
-  virtual std::unique_ptr<InputFile> OpenInput(const std::string& path,
-                                               Sharing sharing) = 0;
+  virtual std::unique_ptr<InputFile> OpenInput(const std::string& path, Sharing sharing) = 0;
 
   // Starts replacing path (created when missing); null when the target
   // cannot be written (missing folder, no permission, held by another

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,27 @@ TEST(PosixReplacement, RefusesWhatIsNotARegularFile) {
   EXPECT_EQ(BeginFileReplacement(folder.File("fifo")), nullptr);
   EXPECT_EQ(BeginFileReplacement(""), nullptr);
   EXPECT_EQ(folder.Names(), (Names{"fifo", "sub"}));
+}
+
+// Nobody may write it: refused for the superuser too, whom opening it for
+// writing lets through, and left exactly as it was.
+TEST(PosixReplacement, ReadOnlyTargetIsRefused) {
+  ScratchFolder folder;
+  const std::string path = folder.File("doc.kuv");
+  ASSERT_TRUE(WriteFileBytes(path, "old"));
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  errno = 0;
+  EXPECT_EQ(BeginFileReplacement(path), nullptr);
+  EXPECT_EQ(errno, EACCES);
+  const std::string link = folder.File("link.kuv");
+  ASSERT_EQ(::symlink("doc.kuv", link.c_str()), 0);
+  EXPECT_EQ(BeginFileReplacement(link), nullptr);
+  EXPECT_EQ(ReadFileBytes(path), "old");
+  EXPECT_EQ(ModeOf(path), 0444u);
+  EXPECT_EQ(folder.Names(), (Names{"doc.kuv", "link.kuv"}));
+  // Writable again, it is replaced: the refusal kept no hold on it.
+  ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+  EXPECT_TRUE(Replace(path, "new"));
 }
 
 TEST(PosixReplacement, LockedTargetIsRefusedUntilReleased) {

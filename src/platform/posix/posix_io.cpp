@@ -11,46 +11,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/posix/posix_descriptor.h"
+
 namespace kuv::platform::posix {
 
 namespace {
-
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() { Reset(); }
-  Descriptor(Descriptor&& other) noexcept : fd_(other.Release()) {}
-  Descriptor& operator=(Descriptor&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      fd_ = other.Release();
-    }
-    return *this;
-  }
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  int Release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-  void Reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
-
-int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
-  int fd;
-  do {
-    fd = ::open(path, flags, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
-}
 
 bool LockRetrying(int fd, int operation) {
   int result;
@@ -58,20 +23,6 @@ bool LockRetrying(int fd, int operation) {
     result = ::flock(fd, operation | LOCK_NB);
   } while (result != 0 && errno == EINTR);
   return result == 0;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (written == 0) return false;  // no progress: never spin
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
 }
 
 class PosixInputFile : public InputFile {
@@ -111,11 +62,16 @@ bool ResolveLinks(std::string path, std::string* resolved) {
     }
     std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 256) + 1, '\0');
     ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
-    if (length < 0 || static_cast<std::size_t>(length) >= target.size()) return false;
+    if (length < 0) return false;
+    if (static_cast<std::size_t>(length) >= target.size()) {  // grew meanwhile
+      errno = ENAMETOOLONG;
+      return false;
+    }
     target.resize(static_cast<std::size_t>(length));
     path = (!target.empty() && target[0] == '/') ? target : FolderOf(path) + "/" + target;
   }
-  return false;  // a loop of links
+  errno = ELOOP;  // a loop of links
+  return false;
 }
 
 class PosixReplacement : public OutputFile {
@@ -168,8 +124,8 @@ class PosixReplacement : public OutputFile {
 std::string DefaultTemporaryName(const std::string& target, unsigned attempt) {
   static std::atomic<unsigned> counter{0};
   constexpr std::size_t kKeptNameBytes = 120;
-  const auto ticks = static_cast<unsigned long long>(
-      std::chrono::steady_clock::now().time_since_epoch().count());
+  const auto ticks =
+      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
   char suffix[64];
   std::snprintf(suffix, sizeof suffix, ".kuv-%d-%llx-%u", static_cast<int>(::getpid()),
                 ticks ^ (static_cast<unsigned long long>(attempt) << 32), counter++);
@@ -229,7 +185,10 @@ std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path) {
 
 std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path,
                                                  TemporaryNamer temporaryName) {
-  if (path.empty()) return nullptr;
+  if (path.empty()) {
+    errno = ENOENT;
+    return nullptr;
+  }
   std::string target;
   if (!ResolveLinks(path, &target)) return nullptr;
 
@@ -237,12 +196,22 @@ std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path,
   // truncating open would demand; opening it for writing proves that
   // without touching it. O_NONBLOCK keeps a FIFO from hanging the open.
   // The file stays locked while it is replaced.
-  Descriptor old(
-      OpenRetrying(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+  Descriptor old(OpenRetrying(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
   struct stat oldInfo;
   bool exists = false;
   if (old.valid()) {
-    if (::fstat(old.get(), &oldInfo) != 0 || !S_ISREG(oldInfo.st_mode)) return nullptr;
+    if (::fstat(old.get(), &oldInfo) != 0) return nullptr;
+    if (!S_ISREG(oldInfo.st_mode)) {
+      errno = EINVAL;
+      return nullptr;
+    }
+    // A file that nobody may write is read-only for the superuser too,
+    // whom the open lets through: as a file with the read-only attribute
+    // is on Windows.
+    if ((oldInfo.st_mode & 0222) == 0) {
+      errno = EACCES;
+      return nullptr;
+    }
     if (!LockRetrying(old.get(), LOCK_EX)) return nullptr;
     exists = true;
   } else if (errno != ENOENT) {
@@ -266,8 +235,10 @@ std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path,
         (void)!::fchown(out.get(), oldInfo.st_uid, oldInfo.st_gid);  // best effort
       }
       if (::fchmod(out.get(), oldInfo.st_mode & 07777) != 0) {
+        const int why = errno;
         out.Reset();
         ::unlink(temporary.c_str());
+        errno = why;
         return nullptr;
       }
     }

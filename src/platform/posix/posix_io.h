@@ -14,9 +14,11 @@ std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharin
 
 // Replaces path (through a symbolic link: the file it points to) with a
 // temporary file created exclusively beside it, synced, then renamed over
-// it. An existing target must be a writable regular file that nobody holds
-// locked; it keeps its permission bits. Null when the replacement cannot
-// begin.
+// it. An existing target must be a regular file that we may write, that
+// has a write permission bit set (for the superuser too) and that nobody
+// holds locked; it keeps its owner and permission bits. Null when the
+// replacement cannot begin, with errno saying why (EACCES for a read-only
+// target, EWOULDBLOCK for a locked one, ELOOP for a loop of links).
 std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path);
 // The same for a document: a CR LF in its text is written as CR CR LF, so
 // that reading, which takes CR LF for a line end, gives it back unchanged.

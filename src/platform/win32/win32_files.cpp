@@ -7,41 +7,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/win32/win32_handle.h"
+
 namespace kuv::platform::win32 {
 
 namespace {
-
-// Closes a file handle when it goes out of scope.
-class Handle {
- public:
-  explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
-  ~Handle() { Reset(); }
-  Handle(Handle&& other) noexcept : handle_(other.Release()) {}
-  Handle& operator=(Handle&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      handle_ = other.Release();
-    }
-    return *this;
-  }
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Release() {
-    HANDLE handle = handle_;
-    handle_ = INVALID_HANDLE_VALUE;
-    return handle;
-  }
-  // False when closing reported an error.
-  bool Reset() {
-    bool ok = true;
-    if (valid()) ok = ::CloseHandle(handle_) != 0;
-    handle_ = INVALID_HANDLE_VALUE;
-    return ok;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // Reading from a console or a pipe could block the host forever, and a
 // folder is no document.
@@ -50,17 +20,6 @@ bool IsDiskFile(HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info;
   return ::GetFileInformationByHandle(handle, &info) != 0 &&
          (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool WriteAll(HANDLE handle, const char* data, std::size_t size) {
-  while (size > 0) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-    DWORD written = 0;
-    if (!::WriteFile(handle, data, chunk, &written, nullptr) || written == 0) return false;
-    data += written;
-    size -= written;
-  }
-  return true;
 }
 
 class Win32InputFile : public InputFile {
@@ -89,9 +48,7 @@ std::string FolderPrefixOf(const std::string& path) {
   return std::string();
 }
 
-std::string NameOf(const std::string& path) {
-  return path.substr(FolderPrefixOf(path).size());
-}
+std::string NameOf(const std::string& path) { return path.substr(FolderPrefixOf(path).size()); }
 
 // Beside the target, unique to this process and attempt. The target's name
 // is shortened so that the result stays a legal file name.
@@ -109,11 +66,13 @@ std::string DefaultTemporaryName(const std::string& target, unsigned attempt) {
 
 class Win32Replacement : public OutputFile {
  public:
-  Win32Replacement(std::string target, std::string temporary, Handle out, Handle old)
+  Win32Replacement(std::string target, std::string temporary, Handle out, Handle old,
+                   LineEnds lineEnds)
       : target_(std::move(target)),
         temporary_(std::move(temporary)),
         out_(std::move(out)),
-        old_(std::move(old)) {}
+        old_(std::move(old)),
+        lineEnds_(lineEnds) {}
 
   ~Win32Replacement() override {
     if (!committed_) {
@@ -122,10 +81,15 @@ class Win32Replacement : public OutputFile {
     }
   }
 
-  // Text mode: every "\n" goes out as "\r\n", the way the reader expects
-  // lines on Windows and the way it turns them back into "\n".
+  // Text mode, unless the bytes go as written: every "\n" goes out as
+  // "\r\n", the way the reader expects lines on Windows and the way it
+  // turns them back into "\n".
   bool Write(const char* data, std::size_t size) override {
     if (failed_ || committed_) return false;
+    if (lineEnds_ == LineEnds::kAsWritten) {
+      if (!WriteAll(out_.get(), data, size)) failed_ = true;
+      return !failed_;
+    }
     translated_.clear();
     translated_.reserve(size + size / 16 + 16);
     const char* end = data + size;
@@ -167,6 +131,7 @@ class Win32Replacement : public OutputFile {
   std::string temporary_;
   Handle out_;
   Handle old_;  // the file being replaced, shared with nobody meanwhile
+  LineEnds lineEnds_;
   std::string translated_;
   bool failed_ = false;
   bool committed_ = false;
@@ -183,12 +148,12 @@ std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharin
   return std::make_unique<Win32InputFile>(std::move(file));
 }
 
-std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path) {
-  return BeginFileReplacement(path, DefaultTemporaryName);
+std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path, LineEnds lineEnds) {
+  return BeginFileReplacement(path, DefaultTemporaryName, lineEnds);
 }
 
 std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path,
-                                                 TemporaryNamer temporaryName) {
+                                                 TemporaryNamer temporaryName, LineEnds lineEnds) {
   if (path.empty()) return nullptr;
   // An existing target must be a disk file that we may write and that no
   // one else has open, as a truncating exclusive open would demand; opening
@@ -210,7 +175,8 @@ std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path,
       if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
       return nullptr;
     }
-    return std::make_unique<Win32Replacement>(path, temporary, std::move(out), std::move(old));
+    return std::make_unique<Win32Replacement>(path, temporary, std::move(out), std::move(old),
+                                              lineEnds);
   }
   return nullptr;
 }

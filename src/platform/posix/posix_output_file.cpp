@@ -1,0 +1,118 @@
+// The POSIX side of the tool's output files: a file is replaced as a
+// document is, a character device or a pipe is written as a stream.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <system_error>
+#include <utility>
+
+#include "platform/output_file.h"
+#include "platform/posix/posix_descriptor.h"
+#include "platform/posix/posix_io.h"
+
+namespace kuv::platform {
+
+namespace {
+
+using posix::Descriptor;
+
+// A few words on errno for the user's message. ENOENT here means a folder
+// on the way is missing: a missing target itself is simply created.
+std::string Reason(int error) {
+  if (error == ENOENT) return "its folder does not exist";
+  if (error == ENOTDIR) return "a part of its path is not a folder";
+  if (error == EWOULDBLOCK || error == EAGAIN) return "another program is using it";
+  return std::generic_category().message(error);
+}
+
+std::unique_ptr<ExplainedOutputFile> Refused(std::string* whyNot, std::string why) {
+  if (whyNot != nullptr) *whyNot = std::move(why);
+  return nullptr;
+}
+
+// A file replaced through a temporary beside it; errno after a failure
+// says why.
+class ReplacedFile : public ExplainedOutputFile {
+ public:
+  explicit ReplacedFile(std::unique_ptr<OutputFile> file) : file_(std::move(file)) {}
+  bool Write(const char* data, std::size_t size) override {
+    return Noted(file_->Write(data, size));
+  }
+  bool Commit() override { return Noted(file_->Commit()); }
+  std::string WhyFailed() const override { return why_; }
+
+ private:
+  bool Noted(bool ok) {
+    if (!ok && why_.empty()) why_ = Reason(errno);
+    return ok;
+  }
+
+  std::unique_ptr<OutputFile> file_;
+  std::string why_;  // of the first failure
+};
+
+// A device or pipe, written in place: there is nothing to replace, and
+// nothing to make durable.
+class StreamFile : public ExplainedOutputFile {
+ public:
+  explicit StreamFile(Descriptor fd) : fd_(std::move(fd)) {}
+  bool Write(const char* data, std::size_t size) override {
+    if (!fd_.valid() || !why_.empty()) return false;
+    if (!posix::WriteAll(fd_.get(), data, size)) why_ = Reason(errno);
+    return why_.empty();
+  }
+  bool Commit() override {
+    if (!fd_.valid() || !why_.empty()) return false;
+    if (::close(fd_.Release()) != 0 && errno != EINTR) why_ = Reason(errno);
+    return why_.empty();
+  }
+  std::string WhyFailed() const override { return why_; }
+
+ private:
+  Descriptor fd_;
+  std::string why_;  // of the first failure
+};
+
+bool IsStream(mode_t mode) { return S_ISCHR(mode) || S_ISFIFO(mode) || S_ISSOCK(mode); }
+
+// Opened as it is: never created or truncated. The open follows links, so
+// that /dev/stdout reaches whatever standard output is. A named pipe's
+// open waits for a reader, as any writer to it does.
+std::unique_ptr<ExplainedOutputFile> OpenStream(const std::string& path, mode_t mode,
+                                                std::string* whyNot) {
+  Descriptor fd(posix::OpenRetrying(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+  if (!fd.valid()) {
+    if (S_ISSOCK(mode) && errno == ENXIO) return Refused(whyNot, "it is a socket");
+    return Refused(whyNot, Reason(errno));
+  }
+  // What was opened may not be what was looked at: never write into a
+  // file that took the stream's place.
+  struct stat opened;
+  if (::fstat(fd.get(), &opened) != 0) return Refused(whyNot, Reason(errno));
+  if (!IsStream(opened.st_mode)) return Refused(whyNot, "it changed while it was opened");
+  return std::make_unique<StreamFile>(std::move(fd));
+}
+
+}  // namespace
+
+std::unique_ptr<ExplainedOutputFile> BeginOutputFile(const std::string& path, std::string* whyNot) {
+  if (path.empty()) return Refused(whyNot, "no file name was given");
+  // stat follows every link to what the path finally names.
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno != ENOENT) return Refused(whyNot, Reason(errno));
+  } else if (S_ISDIR(info.st_mode)) {
+    return Refused(whyNot, "it is a folder");
+  } else if (IsStream(info.st_mode)) {
+    return OpenStream(path, info.st_mode, whyNot);
+  } else if (!S_ISREG(info.st_mode)) {
+    return Refused(whyNot, "it is neither a file nor a stream");
+  } else if ((info.st_mode & 0222) == 0) {
+    return Refused(whyNot, "it is read-only");
+  }
+  std::unique_ptr<OutputFile> file = posix::BeginFileReplacement(path);
+  if (!file) return Refused(whyNot, Reason(errno));
+  return std::make_unique<ReplacedFile>(std::move(file));
+}
+
+}  // namespace kuv::platform

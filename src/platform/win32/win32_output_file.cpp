@@ -1,0 +1,117 @@
+// The Win32 side of the tool's output files: a disk file is replaced as a
+// document is, but with its bytes as written; a device (NUL, CON) or a
+// pipe is written as a stream.
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+#include "platform/output_file.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_handle.h"
+
+namespace kuv::platform {
+
+namespace {
+
+using win32::Handle;
+
+// A few words on a system error code for the user's message.
+std::string Reason(DWORD error) {
+  switch (error) {
+    case ERROR_PATH_NOT_FOUND:
+      return "its folder does not exist";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return "another program is using it";
+    default:
+      break;
+  }
+  char text[512];
+  DWORD length = ::FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+      nullptr, error, 0, text, sizeof text, nullptr);
+  while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '.' ||
+                        text[length - 1] == '\r' || text[length - 1] == '\n')) {
+    --length;
+  }
+  if (length == 0) return "system error " + std::to_string(error);
+  return std::string(text, length);
+}
+
+std::unique_ptr<ExplainedOutputFile> Refused(std::string* whyNot, std::string why) {
+  if (whyNot != nullptr) *whyNot = std::move(why);
+  return nullptr;
+}
+
+// A file replaced through a temporary beside it; the last error after a
+// failure says why.
+class ReplacedFile : public ExplainedOutputFile {
+ public:
+  explicit ReplacedFile(std::unique_ptr<OutputFile> file) : file_(std::move(file)) {}
+  bool Write(const char* data, std::size_t size) override {
+    return Noted(file_->Write(data, size));
+  }
+  bool Commit() override { return Noted(file_->Commit()); }
+  std::string WhyFailed() const override { return why_; }
+
+ private:
+  bool Noted(bool ok) {
+    if (!ok && why_.empty()) why_ = Reason(::GetLastError());
+    return ok;
+  }
+
+  std::unique_ptr<OutputFile> file_;
+  std::string why_;  // of the first failure
+};
+
+// A device or pipe, written in place: there is nothing to replace, and
+// nothing to make durable (a console refuses FlushFileBuffers).
+class StreamFile : public ExplainedOutputFile {
+ public:
+  explicit StreamFile(Handle handle) : handle_(std::move(handle)) {}
+  bool Write(const char* data, std::size_t size) override {
+    if (!handle_.valid() || !why_.empty()) return false;
+    if (!win32::WriteAll(handle_.get(), data, size)) why_ = Reason(::GetLastError());
+    return why_.empty();
+  }
+  bool Commit() override {
+    if (!handle_.valid() || !why_.empty()) return false;
+    if (!handle_.Reset()) why_ = Reason(::GetLastError());
+    return why_.empty();
+  }
+  std::string WhyFailed() const override { return why_; }
+
+ private:
+  Handle handle_;
+  std::string why_;  // of the first failure
+};
+
+}  // namespace
+
+std::unique_ptr<ExplainedOutputFile> BeginOutputFile(const std::string& path, std::string* whyNot) {
+  if (path.empty()) return Refused(whyNot, "no file name was given");
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Refused(whyNot, "it is a folder");
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return Refused(whyNot, "it is read-only");
+  }
+  // Opening what exists for writing neither creates nor truncates it, and
+  // tells a device or pipe from a disk file.
+  Handle existing(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (existing.valid()) {
+    if (::GetFileType(existing.get()) != FILE_TYPE_DISK) {
+      return std::make_unique<StreamFile>(std::move(existing));
+    }
+    existing.Reset();  // the replacement holds the file itself
+  } else {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) return Refused(whyNot, Reason(error));
+  }
+  std::unique_ptr<OutputFile> file = win32::BeginFileReplacement(path, win32::LineEnds::kAsWritten);
+  if (!file) return Refused(whyNot, Reason(::GetLastError()));
+  return std::make_unique<ReplacedFile>(std::move(file));
+}
+
+}  // namespace kuv::platform
