@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "api/version_number.h"
+#include "core/version_number.h"
 #include "frame/export_guard.h"
 #include "io/load.h"
 #include "kuv/kuv.h"
@@ -60,7 +60,7 @@ int Attach(LibraryState& state, char** errorMessage) {
   io::LoadStore(state.platform, state.templateStore, error, state.templatePath,
                 platform::Sharing::kShared);
   // The version test runs whatever the load recorded, and its error wins.
-  if (!IsTemplateVersionCurrent(state.templateStore.version)) {
+  if (!core::IsTemplateVersionCurrent(state.templateStore.version)) {
     error.SetError(kErrorTemplateVersion, (kOutdatedDetail + state.templatePath).c_str());
   }
 

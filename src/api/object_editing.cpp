@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "api/timestamp.h"
+#include "core/template_definitions.h"
+#include "core/timestamp.h"
 #include "frame/export_guard.h"
 #include "io/storable_text.h"
 #include "kuv/kuv.h"
@@ -18,32 +19,7 @@ namespace {
 
 std::string CurrentTimestamp(LibraryState& state) {
   const platform::LocalTime now = state.platform.CurrentLocalTime();
-  return FormatTimestamp(now.year, now.month, now.day, now.hour, now.minute);
-}
-
-// Stores every entry of from in to; an entry under an existing key
-// replaces its value.
-template <typename Map>
-void AssignEntries(const Map& from, Map& to) {
-  for (const auto& [key, value] : from) {
-    auto slot = to.lower_bound(key);
-    if (slot != to.end() && slot->first == key) {
-      slot->second = value;
-    } else {
-      to.emplace_hint(slot, key, value);
-    }
-  }
-}
-
-// Merges the definitions of every template object with this ID, in the
-// template's order, so that a later one wins on equal keys.
-void CopyTemplateDefinitions(const CObjectStore& templates, std::string_view id,
-                             TableDefMap& tableDefs, FieldDefMap& fieldDefs) {
-  for (const auto& entry : templates.objects()) {
-    if (entry->id != id) continue;
-    AssignEntries(entry->TableDefs, tableDefs);
-    AssignEntries(entry->FieldDefs, fieldDefs);
-  }
+  return core::FormatTimestamp(now.year, now.month, now.day, now.hour, now.minute);
 }
 
 // Texts that the document would give back as they went in.
@@ -83,8 +59,8 @@ int KuvCreateObject(const char* id, const char* author, const char* version, con
       object->author = author;
       object->wellId = wellId;
       object->date = std::move(date);
-      kuv::api::CopyTemplateDefinitions(state.templateStore, id, object->TableDefs,
-                                        object->FieldDefs);
+      kuv::core::CopyTemplateDefinitions(state.templateStore, id, object->TableDefs,
+                                         object->FieldDefs);
     } catch (...) {
       state.dataStore.RemoveAt(index);  // out of memory: leave no half-made object
       throw;
@@ -110,7 +86,7 @@ int KuvPutObject(const char* id, const char* author, const char* version, const 
     std::string newDate = kuv::api::CurrentTimestamp(state);
     kuv::TableDefMap tableDefs = object.TableDefs;
     kuv::FieldDefMap fieldDefs = object.FieldDefs;
-    kuv::api::CopyTemplateDefinitions(state.templateStore, id, tableDefs, fieldDefs);
+    kuv::core::CopyTemplateDefinitions(state.templateStore, id, tableDefs, fieldDefs);
 
     // The put cursor may point into the tables about to go.
     kuv::api::SelectPutObject(state, index);

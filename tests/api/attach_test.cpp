@@ -12,7 +12,7 @@
 #include <regex>
 #include <string>
 
-#include "api/version_number.h"
+#include "core/version_number.h"
 #include "frame/library_state.h"
 #include "kuv/kuv.h"
 #include "support/fake_platform.h"
@@ -330,7 +330,7 @@ TEST_F(Attach, VersionInAProcessingInstructionRootIsTheBareNumber) {
 // ---- Reading the version number --------------------------------------------
 
 TEST(LeadingNumber, ReadsLikeAtofInTheCLocale) {
-  using api::ReadLeadingNumber;
+  using core::ReadLeadingNumber;
   EXPECT_EQ(ReadLeadingNumber("3.61'"), 3.61);
   EXPECT_EQ(ReadLeadingNumber("3.61"), 3.61);
   EXPECT_EQ(ReadLeadingNumber(" \t\n\v\f\r3.61"), 3.61);
@@ -345,7 +345,7 @@ TEST(LeadingNumber, ReadsLikeAtofInTheCLocale) {
 }
 
 TEST(LeadingNumber, NoNumberGivesZero) {
-  using api::ReadLeadingNumber;
+  using core::ReadLeadingNumber;
   EXPECT_EQ(ReadLeadingNumber(""), 0.0);
   EXPECT_EQ(ReadLeadingNumber("   "), 0.0);
   EXPECT_EQ(ReadLeadingNumber("."), 0.0);
@@ -360,7 +360,7 @@ TEST(LeadingNumber, NoNumberGivesZero) {
 }
 
 TEST(LeadingNumber, ReadsHexadecimalInfinityAndNan) {
-  using api::ReadLeadingNumber;
+  using core::ReadLeadingNumber;
   EXPECT_EQ(ReadLeadingNumber("0x1p2"), 4.0);
   EXPECT_EQ(ReadLeadingNumber("-0X1.8"), -1.5);
   EXPECT_EQ(ReadLeadingNumber("0x.8p1'"), 1.0);
@@ -374,7 +374,7 @@ TEST(LeadingNumber, ReadsHexadecimalInfinityAndNan) {
 }
 
 TEST(LeadingNumber, OutOfRangeGivesInfinityOrZero) {
-  using api::ReadLeadingNumber;
+  using core::ReadLeadingNumber;
   const double inf = std::numeric_limits<double>::infinity();
   EXPECT_EQ(ReadLeadingNumber("1e999"), inf);
   EXPECT_EQ(ReadLeadingNumber("-1e999"), -inf);
@@ -424,7 +424,7 @@ TEST(LeadingNumber, AgreesWithAtofInTheCLocale) {
       if (HasAnExponentTooLongForWindowsAtof(text)) continue;
 #endif
       const double expected = std::atof(text.c_str());
-      const double read = api::ReadLeadingNumber(text);
+      const double read = core::ReadLeadingNumber(text);
       const bool same = std::isnan(expected)
                             ? std::isnan(read)
                             : read == expected && std::signbit(read) == std::signbit(expected);
@@ -438,7 +438,7 @@ TEST(LeadingNumber, AgreesWithAtofInTheCLocale) {
 }
 
 TEST(LeadingNumber, TemplateVersionTest) {
-  using api::IsTemplateVersionCurrent;
+  using core::IsTemplateVersionCurrent;
   EXPECT_TRUE(IsTemplateVersionCurrent("3.61'"));
   EXPECT_TRUE(IsTemplateVersionCurrent("inf"));
   EXPECT_TRUE(IsTemplateVersionCurrent("1e999"));
@@ -463,7 +463,7 @@ TEST_F(Attach, DecimalCommaLocaleDoesNotChangeTheVersion) {
   }
   if (chosen == nullptr) GTEST_SKIP() << "no locale with a decimal comma is installed";
 
-  EXPECT_EQ(api::ReadLeadingNumber("3.61'"), 3.61);
+  EXPECT_EQ(core::ReadLeadingNumber("3.61'"), 3.61);
   LoadWithRegistryPath(WriteTemplate("3.61"));
   std::string message;
   EXPECT_EQ(AttachWith(message), 1);

@@ -1,6 +1,6 @@
-#include "api/put_cursor.h"
+#include "core/put_cursor.h"
 
-namespace kuv::api {
+namespace kuv::core {
 
 void PutCursor::OpenTable(std::string_view name) {
   table_ = row_ == nullptr ? object_.AddTable(name) : row_->AddChildTable(name);
@@ -28,4 +28,4 @@ bool PutCursor::AddValue(std::string_view field, std::string_view text) {
   return true;
 }
 
-}  // namespace kuv::api
+}  // namespace kuv::core

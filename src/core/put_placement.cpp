@@ -1,6 +1,6 @@
-#include "api/put_placement.h"
+#include "core/put_placement.h"
 
-namespace kuv::api {
+namespace kuv::core {
 
 namespace {
 
@@ -77,4 +77,4 @@ bool ApplyPlacement(PutCursor& cursor, const PlacementDecision& decision, std::s
   return cursor.AddValue(field, value);
 }
 
-}  // namespace kuv::api
+}  // namespace kuv::core

@@ -1,15 +1,15 @@
 // Where a value of a declared table goes, given the put cursor and the
 // table's declared parent. The decision is made before the tree or the
 // cursor changes, so that a refused value changes nothing.
-#ifndef KUV_API_PUT_PLACEMENT_H_
-#define KUV_API_PUT_PLACEMENT_H_
+#ifndef KUV_CORE_PUT_PLACEMENT_H_
+#define KUV_CORE_PUT_PLACEMENT_H_
 
 #include <string_view>
 
-#include "api/put_cursor.h"
+#include "core/put_cursor.h"
 #include "model/table_node.h"
 
-namespace kuv::api {
+namespace kuv::core {
 
 enum class Placement {
   kRefuse,                  // the table has no place under the cursor
@@ -36,6 +36,6 @@ PlacementDecision DecidePlacement(const PutCursor& cursor, std::string_view tabl
 bool ApplyPlacement(PutCursor& cursor, const PlacementDecision& decision, std::string_view table,
                     std::string_view field, std::string_view value);
 
-}  // namespace kuv::api
+}  // namespace kuv::core
 
-#endif  // KUV_API_PUT_PLACEMENT_H_
+#endif  // KUV_CORE_PUT_PLACEMENT_H_

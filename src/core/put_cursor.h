@@ -2,15 +2,15 @@
 // built. It names the table that receives new rows and the row that
 // receives new values, and moves through the object's tree only by the
 // five steps below. The tree owns every node the steps create.
-#ifndef KUV_API_PUT_CURSOR_H_
-#define KUV_API_PUT_CURSOR_H_
+#ifndef KUV_CORE_PUT_CURSOR_H_
+#define KUV_CORE_PUT_CURSOR_H_
 
 #include <string_view>
 
 #include "model/business_object.h"
 #include "model/table_node.h"
 
-namespace kuv::api {
+namespace kuv::core {
 
 class PutCursor {
  public:
@@ -46,6 +46,6 @@ class PutCursor {
   CRowNode* row_;
 };
 
-}  // namespace kuv::api
+}  // namespace kuv::core
 
-#endif  // KUV_API_PUT_CURSOR_H_
+#endif  // KUV_CORE_PUT_CURSOR_H_

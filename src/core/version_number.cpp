@@ -1,9 +1,9 @@
-#include "api/version_number.h"
+#include "core/version_number.h"
 
 #include <charconv>
 #include <limits>
 
-namespace kuv::api {
+namespace kuv::core {
 
 namespace {
 
@@ -123,4 +123,4 @@ bool IsTemplateVersionCurrent(std::string_view versionText) {
   return ReadLeadingNumber(versionText) >= kMinimumTemplateVersion;
 }
 
-}  // namespace kuv::api
+}  // namespace kuv::core

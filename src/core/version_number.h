@@ -1,11 +1,11 @@
 // The version test of the template: its root version text, read as a
 // number, must be 3.61 or higher.
-#ifndef KUV_API_VERSION_NUMBER_H_
-#define KUV_API_VERSION_NUMBER_H_
+#ifndef KUV_CORE_VERSION_NUMBER_H_
+#define KUV_CORE_VERSION_NUMBER_H_
 
 #include <string_view>
 
-namespace kuv::api {
+namespace kuv::core {
 
 constexpr double kMinimumTemplateVersion = 3.61;
 
@@ -20,6 +20,6 @@ double ReadLeadingNumber(std::string_view text);
 // as not-a-number is not recent enough.
 bool IsTemplateVersionCurrent(std::string_view versionText);
 
-}  // namespace kuv::api
+}  // namespace kuv::core
 
-#endif  // KUV_API_VERSION_NUMBER_H_
+#endif  // KUV_CORE_VERSION_NUMBER_H_

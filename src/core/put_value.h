@@ -1,0 +1,22 @@
+// Putting one value into a business object by its table declarations: the
+// rules of KuvPutValue, for the C interface and the document API alike.
+#ifndef KUV_CORE_PUT_VALUE_H_
+#define KUV_CORE_PUT_VALUE_H_
+
+#include <string_view>
+
+#include "model/business_object.h"
+
+namespace kuv::core {
+
+// Adds value to object at the place that its TableDefs and position give
+// it, opening tables and rows as needed, and moves position to the row
+// that received it. position must be none or name nodes of object's tree.
+// False, changing nothing, when the table or the field is not declared,
+// the value has no place under position, or a text cannot be stored.
+bool PutValue(CBusinessObject& object, PutPosition& position, std::string_view table,
+              std::string_view field, std::string_view value);
+
+}  // namespace kuv::core
+
+#endif  // KUV_CORE_PUT_VALUE_H_
