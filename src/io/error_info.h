@@ -7,7 +7,7 @@
 
 namespace kuv {
 
-enum ErrorCode : int {
+enum ErrorNumber : int {
   kNoError = 0,
   kErrorOpenInput = 1,
   kErrorCorrupted = 2,

@@ -1,0 +1,367 @@
+// kuv: the document API. Read, walk, edit and write well-data interchange
+// documents from C++.
+//
+// Every Document and Template owns what it holds; there is no global state,
+// so any number of them live side by side, and separate instances may be
+// used from separate threads at the same time. One instance must not be
+// used from two threads at once.
+//
+// Handles. BusinessObject, Table and Row are small handles into a document,
+// like iterators: they stay valid while the node they name exists, and
+// become invalid when it is removed (Document::Remove,
+// BusinessObject::ClearTables) or its document is destroyed. Texts come
+// back as std::string_view into the document, valid just as long. Nothing
+// is copied while walking.
+//
+// Texts. A document holds 8-bit text and escapes nothing. Texts that it
+// could not give back as they went in are refused: a value may not hold
+// "<"; an attribute text (ID, Author, Version, WellID, Date, a unit, a
+// type) may not hold an apostrophe or ">", contain "FieldDef" or
+// "TableDef", nor end in "="; a table or field name may hold nothing an
+// attribute text may not, nor "<", may not begin with "/", "!" or "?", nor
+// be "DataDescription". Setters throw std::invalid_argument for them; Put
+// and the Define functions return false.
+#ifndef KUV_DOCUMENT_HPP_
+#define KUV_DOCUMENT_HPP_
+
+#include <cstddef>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#if defined(_WIN32)
+#if defined(KUV_BUILDING_DOCUMENT)
+#define KUV_DOCUMENT_API __declspec(dllexport)
+#else
+#define KUV_DOCUMENT_API __declspec(dllimport)
+#endif
+#else
+#define KUV_DOCUMENT_API __attribute__((visibility("default")))
+#endif
+
+namespace kuv {
+
+// The library's own nodes; only handles to them are public.
+class CObjectStore;
+class CBusinessObject;
+class CTableNode;
+class CRowNode;
+
+// The codes of the C interface's messages.
+enum class ErrorCode : int {
+  kOpenInput = 1,        // "Failed to open input file."
+  kCorrupted = 2,        // "File is corrupted."
+  kNotKuv = 3,           // "This is not a KUV file ( missing KUV declaration statement )."
+  kInvalidToken = 4,     // "Token is invalid."
+  kOpenForSave = 5,      // "Error opening file for save."
+  kBusinessObject = 6,   // "Business Object incorrectly defined in file"
+  kTemplateVersion = 7,  // "The standard.kvt version is out of date. ..."
+};
+
+// A failed read, save or template check: the code, and the message exactly
+// as KuvOpen, KuvSave and KuvAttach hand it out ("Error : ...").
+class KUV_DOCUMENT_API Error : public std::runtime_error {
+ public:
+  Error(ErrorCode code, const std::string& message);
+  ErrorCode code() const noexcept { return code_; }
+
+ private:
+  ErrorCode code_;
+};
+
+struct Value {
+  std::string_view field;
+  std::string_view text;
+};
+
+// A declared table: its parent table, "" for a top-level table.
+struct TableDefinition {
+  std::string_view table;
+  std::string_view parent;
+};
+
+struct FieldDefinition {
+  std::string_view table;
+  std::string_view field;
+  std::string_view unit;
+  std::string_view type;
+};
+
+// The parts of a Date text "YYYYMMDDTHH:MM:00000".
+struct DateParts {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+};
+
+// The Date text of these parts, as KuvDateToString writes it.
+KUV_DOCUMENT_API std::string FormatDate(const DateParts& parts);
+// The parts of a Date text; nullopt unless it has 20 characters and every
+// part is in range (year 1900..2500, month 1..12, day 1..31, hour 0..23,
+// minute 0..59), as KuvStringToDate decides.
+KUV_DOCUMENT_API std::optional<DateParts> ParseDate(std::string_view text);
+
+// An indexed sequence of handles or values, walked without copies.
+template <typename Item>
+class Items {
+ public:
+  using ItemAt = Item (*)(const void* owner, std::size_t index);
+
+  Items(const void* owner, std::size_t size, ItemAt at) : owner_(owner), size_(size), at_(at) {}
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  Item operator[](std::size_t index) const { return at_(owner_, index); }
+  Item at(std::size_t index) const {
+    if (index >= size_) throw std::out_of_range("kuv: index out of range");
+    return at_(owner_, index);
+  }
+
+  class iterator {
+   public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = Item;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = Item;
+
+    iterator(const Items* items, std::size_t index) : items_(items), index_(index) {}
+    Item operator*() const { return (*items_)[index_]; }
+    iterator& operator++() {
+      ++index_;
+      return *this;
+    }
+    iterator operator++(int) {
+      iterator before = *this;
+      ++index_;
+      return before;
+    }
+    bool operator==(const iterator& other) const { return index_ == other.index_; }
+    bool operator!=(const iterator& other) const { return index_ != other.index_; }
+
+   private:
+    const Items* items_;
+    std::size_t index_;
+  };
+  iterator begin() const { return iterator(this, 0); }
+  iterator end() const { return iterator(this, size_); }
+
+ private:
+  const void* owner_;
+  std::size_t size_;
+  ItemAt at_;
+};
+
+class Row;
+
+// A table node: a name and its rows.
+class KUV_DOCUMENT_API Table {
+ public:
+  explicit Table(CTableNode* node) : node_(node) {}
+  std::string_view name() const;
+  Items<Row> rows() const;
+  // The row whose child tables hold this table; nullopt at the top level.
+  std::optional<Row> parent_row() const;
+  // Appends an empty row.
+  Row AddRow();
+
+  bool operator==(const Table& other) const { return node_ == other.node_; }
+  bool operator!=(const Table& other) const { return node_ != other.node_; }
+
+ private:
+  CTableNode* node_;
+};
+
+// A row: its values, then its child tables.
+class KUV_DOCUMENT_API Row {
+ public:
+  explicit Row(CRowNode* node) : node_(node) {}
+  Items<Value> values() const;
+  Items<Table> child_tables() const;
+  // The table whose rows hold this row.
+  Table table() const;
+  // Appends a value; throws std::invalid_argument for a field name or text
+  // that a document cannot hold.
+  void AddValue(std::string_view field, std::string_view text);
+  // Appends a child table; throws std::invalid_argument for a name that a
+  // document cannot hold.
+  Table AddChildTable(std::string_view name);
+
+  bool operator==(const Row& other) const { return node_ == other.node_; }
+  bool operator!=(const Row& other) const { return node_ != other.node_; }
+
+ private:
+  CRowNode* node_;
+};
+
+class Template;
+
+// A business object: five header texts, its data description and its
+// tables.
+class KUV_DOCUMENT_API BusinessObject {
+ public:
+  explicit BusinessObject(CBusinessObject* object) : object_(object) {}
+
+  std::string_view id() const;
+  std::string_view author() const;
+  std::string_view version() const;
+  std::string_view well_id() const;
+  std::string_view date() const;
+  // Each throws std::invalid_argument for a text a document cannot hold.
+  void set_id(std::string_view text);
+  void set_author(std::string_view text);
+  void set_version(std::string_view text);
+  void set_well_id(std::string_view text);
+  void set_date(std::string_view text);
+
+  // The definitions in the order a saved document lists them.
+  std::vector<TableDefinition> table_definitions() const;
+  std::vector<FieldDefinition> field_definitions() const;
+  // A table's declared parent ("" for a top-level table); nullopt when the
+  // table is not declared.
+  std::optional<std::string_view> parent_of(std::string_view table) const;
+  std::optional<FieldDefinition> field_definition(std::string_view table,
+                                                  std::string_view field) const;
+
+  // Declares a table as KuvCreateTableDef does: false, changing nothing,
+  // when a non-empty parent is not declared or a name cannot be stored.
+  bool DefineTable(std::string_view table, std::string_view parent);
+  // Declares a field as KuvCreateFieldDef does: false, changing nothing,
+  // when it is declared already (the first declaration stays), when the
+  // field bears the name of a declared table, or a text cannot be stored.
+  bool DefineField(std::string_view table, std::string_view field, std::string_view unit,
+                   std::string_view type);
+  // Store a definition as given, replacing one under the same name, with
+  // no rule but that a document can hold its texts (std::invalid_argument
+  // otherwise): for restoring a data description exactly.
+  void SetTableDefinition(std::string_view table, std::string_view parent);
+  void SetFieldDefinition(std::string_view table, std::string_view field, std::string_view unit,
+                          std::string_view type);
+  // False when there was no such definition.
+  bool RemoveTableDefinition(std::string_view table);
+  bool RemoveFieldDefinition(std::string_view table, std::string_view field);
+
+  // The top-level tables.
+  Items<Table> tables() const;
+  // Appends a top-level table; throws std::invalid_argument for a name a
+  // document cannot hold.
+  Table AddTable(std::string_view name);
+  // Deletes every table (handles into them become invalid) and sends the
+  // next Put to the top level.
+  void ClearTables();
+
+  // Puts one value by the object's declarations, as KuvPutValue does:
+  // values come in document order, tables and rows open by the TableDefs,
+  // and a repeat of a row's first field starts the next row. The position
+  // of the next value belongs to the object; it starts at the top level.
+  // False, changing nothing, when the table or field is not declared, the
+  // value has no place, or a text cannot be stored.
+  bool Put(std::string_view table, std::string_view field, std::string_view value);
+  // The next Put starts at the top level again.
+  void ResetPutPosition();
+
+  // Rewrites the object as KuvPutObject does: new Author, Version and
+  // WellID, Date stamped with the current local time, tables deleted, and
+  // the template's definitions for its ID merged into its own.
+  void Rewrite(std::string_view author, std::string_view version, std::string_view well_id,
+               const Template* with_definitions_of = nullptr);
+
+  bool operator==(const BusinessObject& other) const { return object_ == other.object_; }
+  bool operator!=(const BusinessObject& other) const { return object_ != other.object_; }
+
+ private:
+  friend class Document;
+  CBusinessObject* object_;
+};
+
+// A document in memory: business objects in order, and the version text of
+// the root tag it was read with.
+class KUV_DOCUMENT_API Document {
+ public:
+  // An empty document.
+  Document();
+  ~Document();
+  Document(Document&& other) noexcept;
+  Document& operator=(Document&& other) noexcept;
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+
+  // Reads the document at path. Throws Error with code 1 when the file
+  // cannot be opened, 2, 3, 4 or 6 when it cannot be read.
+  static Document Open(const std::string& path);
+  // Reads a document from its bytes, with the same errors but 1.
+  static Document Parse(std::string_view bytes);
+
+  // Writes the document to path as KuvSave does: an existing file is
+  // replaced only once the new one is complete and durable (through a
+  // symbolic link, the file it names), keeping its permissions. Throws
+  // Error with code 5 when that fails; the file is then as it was.
+  void Save(const std::string& path) const;
+  // The bytes that Save writes.
+  std::string Serialize() const;
+
+  // The root tag's version text as read ("2.0'" for a document this
+  // library wrote); empty for a new document. Save always writes 2.0.
+  const std::string& version() const;
+
+  Items<BusinessObject> objects() const;
+  std::size_t size() const;
+  // The first object with exactly this ID (case-sensitive).
+  std::optional<BusinessObject> Find(std::string_view id) const;
+
+  // Appends an object as KuvCreateObject does: Date stamped with the
+  // current local time, the template's definitions for its ID copied when
+  // a template is given. nullopt when the ID is taken; throws
+  // std::invalid_argument for a text a document cannot hold.
+  std::optional<BusinessObject> CreateObject(std::string_view id, std::string_view author,
+                                             std::string_view version, std::string_view well_id,
+                                             const Template* with_definitions_of = nullptr);
+  // Removes the object and everything it holds; its handles become
+  // invalid. False when the object is not one of this document's.
+  bool Remove(BusinessObject object);
+
+ private:
+  friend class Template;
+  friend class BusinessObject;
+  std::unique_ptr<CObjectStore> store_;
+};
+
+// A template (Standard.kvt): the data description of every kind of
+// business object, read and checked as KuvAttach does.
+class KUV_DOCUMENT_API Template {
+ public:
+  // Reads the template at path and checks that its version is 3.61 or
+  // higher. Throws Error: 1 to 6 as a document read; 7, with the message
+  // that KuvAttach gives, when the version is older.
+  static Template Open(const std::string& path);
+  // The path registered for the C interface (the registry value on
+  // Windows), when there is one.
+  static std::optional<std::string> RegisteredPath();
+
+  const std::string& path() const { return path_; }
+  const std::string& version() const { return document_.version(); }
+  const Document& document() const { return document_; }
+
+  // The field's definition under the first template object with this ID
+  // that declares it, as KuvGetFieldDef finds it.
+  std::optional<FieldDefinition> field_definition(std::string_view object_id,
+                                                  std::string_view table,
+                                                  std::string_view field) const;
+
+ private:
+  friend class Document;
+  friend class BusinessObject;
+  Template(Document document, std::string path)
+      : document_(std::move(document)), path_(std::move(path)) {}
+  Document document_;
+  std::string path_;
+};
+
+}  // namespace kuv
+
+#endif  // KUV_DOCUMENT_HPP_

@@ -1,0 +1,22 @@
+// The error type and the Date text of the document API.
+#include "core/timestamp.h"
+#include "kuv/document.hpp"
+
+namespace kuv {
+
+Error::Error(ErrorCode code, const std::string& message)
+    : std::runtime_error(message), code_(code) {}
+
+std::string FormatDate(const DateParts& parts) {
+  return core::FormatTimestamp(parts.year, parts.month, parts.day, parts.hour, parts.minute);
+}
+
+std::optional<DateParts> ParseDate(std::string_view text) {
+  core::DateParts parts;
+  if (!core::ReadTimestampParts(text, &parts) || !core::DatePartsInRange(parts)) {
+    return std::nullopt;
+  }
+  return DateParts{parts.year, parts.month, parts.day, parts.hour, parts.minute};
+}
+
+}  // namespace kuv

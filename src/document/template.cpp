@@ -1,0 +1,45 @@
+// Templates of the document API: read and checked as KuvAttach does.
+#include <memory>
+
+#include "core/template_check.h"
+#include "core/version_number.h"
+#include "document/definition_views.h"
+#include "io/error_info.h"
+#include "kuv/document.hpp"
+#include "model/object_store.h"
+#include "platform/platform.h"
+
+namespace kuv {
+
+Template Template::Open(const std::string& path) {
+  Document document = Document::Open(path);
+  if (!core::IsTemplateVersionCurrent(document.version())) {
+    CErrorInfo error;
+    error.SetError(kErrorTemplateVersion, core::OutdatedTemplateDetail(path).c_str());
+    throw Error(ErrorCode::kTemplateVersion, error.message);
+  }
+  return Template(std::move(document), path);
+}
+
+std::optional<std::string> Template::RegisteredPath() {
+  std::unique_ptr<platform::RegistryKey> key = platform::DefaultPlatform().OpenTemplateKey();
+  if (!key) return std::nullopt;
+  std::optional<std::string> value = key->QueryValue(core::kTemplateValueName);
+  if (!value) return std::nullopt;
+  value->resize(value->find('\0') == std::string::npos ? value->size() : value->find('\0'));
+  return value;
+}
+
+std::optional<FieldDefinition> Template::field_definition(std::string_view object_id,
+                                                          std::string_view table,
+                                                          std::string_view field) const {
+  for (const auto& object : document_.store_->objects()) {
+    if (object->id != object_id) continue;
+    const auto found = object->FieldDefs.find(FieldKey{table, field});
+    if (found != object->FieldDefs.end())
+      return document::ViewFieldDefinition(found->first, found->second);
+  }
+  return std::nullopt;
+}
+
+}  // namespace kuv

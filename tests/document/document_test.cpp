@@ -1,0 +1,183 @@
+// The document API: reading from files and bytes, walking without copies,
+// saving, and the errors of each, with the C interface's codes and
+// messages.
+#include "kuv/document.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "document_test_support.h"
+#include "support/scratch_folder.h"
+
+namespace kuv {
+namespace {
+
+using testing::Example;
+using testing::ReadFileBytes;
+using testing::ScratchFolder;
+
+TEST(Document, OpensAFileAndWalksItsTree) {
+  const Document document = Document::Open(Example("kestrel3_casing_tops.kuv"));
+  EXPECT_EQ(document.version(), "2.0'");
+  ASSERT_EQ(document.size(), 2u);
+  const BusinessObject casing = document.objects()[0];
+  EXPECT_EQ(casing.id(), "CasingStrings");
+  EXPECT_EQ(casing.author(), "t.aasen");
+  EXPECT_EQ(casing.version(), "1");
+  EXPECT_EQ(casing.well_id(), "KES-3");
+  EXPECT_EQ(casing.date(), "20240318T14:05:00000");
+
+  ASSERT_EQ(casing.tables().size(), 1u);
+  const Table table = casing.tables()[0];
+  EXPECT_EQ(table.name(), "Casing");
+  EXPECT_FALSE(table.parent_row().has_value());
+  ASSERT_EQ(table.rows().size(), 5u);
+  const Row surface = table.rows()[1];
+  EXPECT_EQ(surface.table(), table);
+  ASSERT_EQ(surface.values().size(), 6u);
+  EXPECT_EQ(surface.values()[0].field, "Name");
+  EXPECT_EQ(surface.values()[0].text, "Surface");
+  ASSERT_EQ(surface.child_tables().size(), 1u);
+  const Table cement = surface.child_tables()[0];
+  EXPECT_EQ(cement.name(), "CementStage");
+  ASSERT_TRUE(cement.parent_row().has_value());
+  EXPECT_EQ(*cement.parent_row(), surface);
+
+  // Range-for over every level, counting what the C interface counts.
+  std::size_t values = 0;
+  for (const BusinessObject object : document.objects()) {
+    std::vector<Table> pending(object.tables().begin(), object.tables().end());
+    while (!pending.empty()) {
+      const Table next = pending.back();
+      pending.pop_back();
+      for (const Row row : next.rows()) {
+        values += row.values().size();
+        for (const Table child : row.child_tables()) pending.push_back(child);
+      }
+    }
+  }
+  EXPECT_EQ(values, 109u);
+  EXPECT_THROW(document.objects().at(2), std::out_of_range);
+}
+
+TEST(Document, SavesAndSerializesTheBytesThatWereRead) {
+  ScratchFolder folder;
+  for (const char* name :
+       {"kestrel3_casing_tops.kuv", "kestrel3_header_survey.kuv", "kestrel3_log.kuv"}) {
+    SCOPED_TRACE(name);
+    const std::string bytes = *ReadFileBytes(Example(name));
+    const Document document = Document::Parse(bytes);
+    EXPECT_EQ(document.Serialize(), bytes);
+    document.Save(folder.File(name));
+    EXPECT_EQ(ReadFileBytes(folder.File(name)), bytes);
+    EXPECT_EQ(Document::Open(folder.File(name)).Serialize(), bytes);
+  }
+}
+
+TEST(Document, ReadingErrorsCarryTheCodeAndMessageOfTheCInterface) {
+  struct Case {
+    std::string bytes;
+    ErrorCode code;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {"", ErrorCode::kNotKuv,
+       "Error : This is not a KUV file ( missing KUV declaration statement )."},
+      {"<?xml version='1.0'?>\n<KUV Version='2.0'>\n", ErrorCode::kInvalidToken,
+       "Error : Token is invalid."},
+      {"<?xml?>\n<KUV Version='2.0'>\n<BusinessObject ID='A' Author='' Version='' WellID=''>\n"
+       "</KUV>\n",
+       ErrorCode::kBusinessObject, "Error : Business Object incorrectly defined in file"},
+  };
+  for (const Case& test : cases) {
+    try {
+      Document::Parse(test.bytes);
+      ADD_FAILURE() << "read: " << test.bytes;
+    } catch (const Error& error) {
+      EXPECT_EQ(error.code(), test.code);
+      EXPECT_STREQ(error.what(), test.message);
+    }
+  }
+  ScratchFolder folder;
+  const std::string missing = folder.File("missing.kuv");
+  try {
+    Document::Open(missing);
+    ADD_FAILURE();
+  } catch (const Error& error) {
+    EXPECT_EQ(error.code(), ErrorCode::kOpenInput);
+    EXPECT_EQ(std::string(error.what()), "Error : Failed to open input file.: " + missing);
+  }
+}
+
+TEST(Document, AFailedSaveThrowsAndLeavesTheTargetAsItWas) {
+  ScratchFolder folder;
+  const std::string target = folder.File("no folder/out.kuv");
+  Document document;
+  try {
+    document.Save(target);
+    ADD_FAILURE();
+  } catch (const Error& error) {
+    EXPECT_EQ(error.code(), ErrorCode::kOpenForSave);
+    EXPECT_EQ(std::string(error.what()), "Error : Error opening file for save.: " + target);
+  }
+  EXPECT_EQ(document.Serialize(), "<?xml version='1.0'?>\n<KUV Version='2.0'>\n</KUV>\n");
+}
+
+TEST(Document, CreatesFindsAndRemovesObjects) {
+  Document document;
+  const auto a = document.CreateObject("A", "ann", "1", "W-1");
+  ASSERT_TRUE(a.has_value());
+  EXPECT_TRUE(ParseDate(a->date()).has_value());  // stamped with the current time
+  EXPECT_FALSE(document.CreateObject("A", "bob", "2", "W-2").has_value());  // taken
+  const auto b = document.CreateObject("B", "", "", "");
+  ASSERT_TRUE(b.has_value());
+  EXPECT_EQ(document.Find("B"), b);
+  EXPECT_FALSE(document.Find("b").has_value());
+  EXPECT_THROW(document.CreateObject("O'Neil", "", "", ""), std::invalid_argument);
+  EXPECT_THROW(document.CreateObject("C", "a>b", "", ""), std::invalid_argument);
+  EXPECT_EQ(document.size(), 2u);
+
+  EXPECT_TRUE(document.Remove(*a));
+  EXPECT_FALSE(document.Remove(*a));  // no longer one of its objects
+  ASSERT_EQ(document.size(), 1u);
+  EXPECT_EQ(document.objects()[0].id(), "B");
+
+  Document other;
+  EXPECT_FALSE(other.Remove(*b));
+}
+
+TEST(Document, MovesKeepHandlesValid) {
+  Document first = Document::Open(Example("kestrel3_log.kuv"));
+  const BusinessObject object = first.objects()[0];
+  Document second = std::move(first);
+  EXPECT_EQ(second.objects()[0], object);
+  EXPECT_FALSE(object.id().empty());
+}
+
+// A hundred thousand tables nested in one another read, walk, write and
+// free without deep recursion.
+TEST(Document, DeepNestingNeedsNoDeepStack) {
+  constexpr int kDepth = 100000;
+  std::string bytes =
+      "<?xml version='1.0'?>\n<KUV Version='2.0'>\n<BusinessObject ID='Deep' Author='' "
+      "Version='' WellID='' Date=''>\n<T>\n";
+  for (int i = 0; i < kDepth; ++i) bytes += "<a>1</a>\n<T>\n";
+  bytes += "<a>1</a>\n";
+  for (int i = 0; i <= kDepth; ++i) bytes += "</T>\n";
+  bytes += "</BusinessObject>\n</KUV>\n";
+  Document document = Document::Parse(bytes);
+  int depth = 0;
+  for (Table table = document.objects()[0].tables()[0]; !table.rows().empty();) {
+    const Row row = table.rows()[0];
+    if (row.child_tables().empty()) break;
+    table = row.child_tables()[0];
+    ++depth;
+  }
+  EXPECT_EQ(depth, kDepth);
+  EXPECT_EQ(Document::Parse(document.Serialize()).Serialize(), document.Serialize());
+}
+
+}  // namespace
+}  // namespace kuv
