@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds kuv with AddressSanitizer and UndefinedBehaviorSanitizer and runs
-# every test, then a short run of each fuzzer.
+# every test, then the thread tests of the document API under
+# ThreadSanitizer, then a short run of each fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 cmake --workflow --preset dev
+cmake --workflow --preset tsan
 if [[ -x scripts/fuzz_smoke.sh ]]; then
   bash scripts/fuzz_smoke.sh
 fi
