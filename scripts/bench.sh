@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the optimised library and the benchmarks, generates a well-data
 # document under build/ (once per size and generator), points the library
-# at a template, and runs the four benchmarks on that one document.
+# at a template, and runs the benchmarks on that one document; then the
+# document API's on it and on many small generated documents.
 #
-#   scripts/bench.sh [--size-mb 100] [--runs 5] [--values 1000000]
+#   scripts/bench.sh [--size-mb 100] [--runs 5] [--values 1000000] [--small-documents 200]
 #
 # KUV_BENCH_BUILD_DIR picks the build folder (default build/release, the
 # release preset's; another folder is configured the same way).
@@ -14,12 +15,14 @@ root=$PWD
 size_mb=100
 runs=5
 values=1000000
+small_count=200
 while (($#)); do
   case $1 in
     --size-mb) size_mb=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --values) values=$2; shift 2 ;;
-    *) echo "usage: $0 [--size-mb MB] [--runs N] [--values N]" >&2; exit 2 ;;
+    --small-documents) small_count=$2; shift 2 ;;
+    *) echo "usage: $0 [--size-mb MB] [--runs N] [--values N] [--small-documents N]" >&2; exit 2 ;;
   esac
 done
 
@@ -32,7 +35,7 @@ else
   cmake --preset release -B "$build" >/dev/null
 fi
 cmake --build "$build" -j2 --target kuv_generate_document kuv_bench_read kuv_bench_enumerate \
-  kuv_bench_save kuv_bench_build
+  kuv_bench_save kuv_bench_build kuv_bench_document
 bin=$root/$build/bench
 
 # The document is generated, never committed; build/ is ignored.
@@ -63,4 +66,19 @@ status=0
 "$bin/kuv_bench_enumerate" "$document" --runs "$runs" || status=1
 "$bin/kuv_bench_save" "$document" --runs "$runs" || status=1
 "$bin/kuv_bench_build" --values "$values" --runs "$runs" --out-dir "$data" || status=1
+
+# The document API: the same document through Document::Open beside
+# KuvOpen, and many small documents on one thread and on two.
+"$bin/kuv_bench_document" open "$document" --runs "$runs" || status=1
+small=$data/small
+mkdir -p "$small"
+small_documents=()
+for seed in $(seq 1 "$small_count"); do
+  file=$small/document-1MB-$seed.kuv
+  if [[ ! -f $file || $bin/kuv_generate_document -nt $file ]]; then
+    "$bin/kuv_generate_document" --out "$file" --size-mb 1 --seed "$seed" >/dev/null
+  fi
+  small_documents+=("$file")
+done
+"$bin/kuv_bench_document" threads "${small_documents[@]}" --runs "$runs" || status=1
 exit $status
