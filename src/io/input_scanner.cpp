@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "io/byte_search.h"
+
 namespace kuv::io {
 
 namespace {
@@ -17,15 +19,17 @@ InputScanner::InputScanner(platform::InputFile& input, std::function<void()> kee
     : input_(input),
       keepViews_(std::move(keepViews)),
       blockSize_(std::max(blockSize, kSmallestBlock)),
-      block_(new char[blockSize_]) {}
+      // Zeroed, the room past the block included, so that searches that
+      // read ahead of the end never see uninitialised bytes.
+      block_(new char[blockSize_ + kSearchOverrun]()) {}
 
 InputScanner::Stop InputScanner::Next(char delimiter, std::string_view* token) {
   const char* start = block_.get() + position_;
   std::size_t available = end_ - position_;
-  const void* hit = available != 0 ? std::memchr(start, delimiter, available) : nullptr;
+  const char* hit = FindByte(start, start + available, delimiter);
   if (hit != nullptr) {
     // The common case: the token lies within the block and is not copied.
-    const auto length = static_cast<std::size_t>(static_cast<const char*>(hit) - start);
+    const auto length = static_cast<std::size_t>(hit - start);
     if (token != nullptr) *token = std::string_view(start, length);
     position_ += length + 1;
     return Stop::kDelimiter;
@@ -42,9 +46,9 @@ InputScanner::Stop InputScanner::Next(char delimiter, std::string_view* token) {
     }
     start = block_.get();
     available = end_;
-    hit = std::memchr(start, delimiter, available);
+    hit = FindByte(start, start + available, delimiter);
     if (hit != nullptr) {
-      const auto length = static_cast<std::size_t>(static_cast<const char*>(hit) - start);
+      const auto length = static_cast<std::size_t>(hit - start);
       if (token != nullptr) {
         spanning_.append(start, length);
         *token = spanning_;

@@ -45,6 +45,15 @@ class InputScanner {
 
   // False once a character was asked for past the end, or reading failed.
   bool good() const { return !endReached_ && !failed_; }
+
+  // The unread bytes of the current block, for a caller that recognises a
+  // whole run of them at once. The block may be read up to
+  // kSearchOverrun bytes past unreadEnd(). Consume marks bytes up to (not
+  // including) to as read; views into the block stay valid until the next
+  // Next or HasMore that refills it.
+  const char* unreadBegin() const { return block_.get() + position_; }
+  const char* unreadEnd() const { return block_.get() + end_; }
+  void Consume(const char* to) { position_ = static_cast<std::size_t>(to - block_.get()); }
   bool failed() const { return failed_; }
 
  private:

@@ -6,16 +6,19 @@
 #include "io/reader.h"
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "io/byte_search.h"
 #include "io/held_text.h"
 #include "io/input_scanner.h"
 #include "io/tag_text.h"
 #include "io/text_stack.h"
+#include "model/text_compare.h"
 
 namespace kuv::io {
 
@@ -83,6 +86,7 @@ class DocumentReader {
 
   void ReadTags() {
     while (!failed()) {
+      if ((valueClosed_ || tableOpened_) && ReadValueLine()) continue;
       if (!scanner_.HasMore()) {
         // A clean end, unless the file could not be read to its end.
         if (scanner_.failed()) error_.SetError(kErrorCorrupted, nullptr);
@@ -100,6 +104,60 @@ class DocumentReader {
       if (failed()) return;
       if (HandleTag(tag_.view())) Remember();
     }
+  }
+
+  // Most of a document is value lines, "<name>text</name>" and whatever
+  // follows up to the next "<". Where a field is expected and the whole
+  // line lies in the current block, it is read here in one go, leaving
+  // everything as its two tags would through the rules below: the field
+  // is pushed and popped, its value added, and both tags remembered. False,
+  // having read nothing, for any other line.
+  bool ReadValueLine() {
+    if (tables_.empty()) return false;
+    const char* const begin = scanner_.unreadBegin();
+    const char* const end = scanner_.unreadEnd();
+    const char* nameEnd = FindByte(begin, end, '>');
+    if (nameEnd == nullptr) return false;
+    const std::string_view name(begin, static_cast<std::size_t>(nameEnd - begin));
+    if (name.empty() || name[0] == '/' || name[0] == '!' || name[0] == '?' ||
+        name == kDataDescription || DefinitionIn(name) != Definition::kNone) {
+      return false;
+    }
+    const char* textEnd = FindByte(nameEnd + 1, end, '<');
+    if (textEnd == nullptr) return false;
+    // The closing tag must be this field's: "/", the name, ">".
+    const char* closing = textEnd + 1;
+    if (static_cast<std::size_t>(end - closing) < name.size() + 2 || closing[0] != '/' ||
+        closing[name.size() + 1] != '>' || !SameBytes(closing + 1, name.data(), name.size())) {
+      return false;
+    }
+    CTableNode& table = *tables_.back();
+    if (SameText(name, table.name())) return false;  // it closes the table instead
+    const char* next = FindByte(closing + name.size() + 2, end, '<');
+    if (next == nullptr) return false;
+
+    const std::string_view text(nameEnd + 1, static_cast<std::size_t>(textEnd - nameEnd - 1));
+    const std::string_view closingTag(closing, name.size() + 1);
+    // The first field of the table's first row starts each new row.
+    const std::uint32_t field = table.InternField(name);
+    CRowNode* row = table.LastRow();
+    if (row == nullptr) {
+      row = table.AddRow();
+    } else {
+      const CRowNode& first = *table.rows().front();
+      if (!first.values().empty() && first.values().front().fieldIndex() == field) {
+        row = table.AddRow();
+      }
+    }
+    row->AddValue(field, text);
+    valueClosed_ = true;
+    tableOpened_ = false;
+    tag_.Set(closingTag);
+    following_.Set(text);
+    previousTag_.Set(closingTag);
+    previousText_.Set(text);
+    scanner_.Consume(next + 1);
+    return true;
   }
 
   // Handles one tag; returns true when it is to be remembered as the

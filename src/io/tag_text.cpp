@@ -3,6 +3,8 @@
 namespace kuv::io {
 
 Definition DefinitionIn(std::string_view tagText) {
+  // Most tags are names shorter than either keyword.
+  if (tagText.size() < 8) return Definition::kNone;
   constexpr std::string_view kSuffix = "Def";
   constexpr std::size_t kPrefixLength = 5;  // "Field" and "Table"
   bool table = false;

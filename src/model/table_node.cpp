@@ -1,5 +1,7 @@
 #include "model/table_node.h"
 
+#include "model/text_compare.h"
+
 namespace kuv {
 
 namespace {
@@ -46,15 +48,15 @@ std::uint32_t CTableNode::InternField(std::string_view field) {
   const std::size_t count = fieldNames_.size();
   if (count != 0) {
     std::uint32_t next = lastField_ + 1 < count ? lastField_ + 1 : 0;
-    if (fieldNames_[next] == field) return lastField_ = next;
-    if (fieldNames_[lastField_] == field) return lastField_;
+    if (SameText(fieldNames_[next], field)) return lastField_ = next;
+    if (SameText(fieldNames_[lastField_], field)) return lastField_;
   }
   if (fieldIndex_) {
     auto found = fieldIndex_->find(std::string(field));
     if (found != fieldIndex_->end()) return lastField_ = found->second;
   } else {
     for (std::uint32_t i = 0; i < count; ++i) {
-      if (fieldNames_[i] == field) return lastField_ = i;
+      if (SameText(fieldNames_[i], field)) return lastField_ = i;
     }
   }
   const auto index = static_cast<std::uint32_t>(count);

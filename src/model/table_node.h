@@ -65,6 +65,10 @@ class CRowNode {
   CTableNode* parentTable() const { return parentTable_; }
 
   void AddValue(std::string_view field, std::string_view text);
+  // The same for a field already interned in this row's table.
+  void AddValue(std::uint32_t fieldIndex, std::string_view text) {
+    values_.emplace_back(fieldIndex, text);
+  }
   int GetValueCount() const { return static_cast<int>(values_.size()); }
   // The value at i, or null when i is out of range.
   const CValueNode* GetValue(int i) const;

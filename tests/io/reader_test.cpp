@@ -356,6 +356,30 @@ TEST_F(Reader, CommentsBetweenBusinessObjectsChangeNothing) {
 
 // ---- Line ends ----------------------------------------------------------------
 
+// Whole value lines are read in one go when they lie in one block, and tag
+// by tag otherwise; lines that only look like plain values must come out
+// the same either way (ContentOf reads each content both ways).
+TEST_F(Reader, LinesThatLookLikeValuesReadTheSameInOneGoAndTagByTag) {
+  const char* const contents[] = {
+      // A field named like its table closes the table.
+      "<T>\n<a>1</a>\n<T>2</T>\n<a>3</a>\n</T>\n",
+      // A closing tag of another name, a comment, the data description's
+      // name and a definition keyword between values.
+      "<T>\n<a>1</a>\n<b>2</c>\n<!-- x -->\n<a>3</a>\n<DataDescription>4</DataDescription>\n"
+      "<xFieldDef>5</xFieldDef>\n<a>6</a>\n</T>\n",
+      // An empty name, a value with a CR LF, and a nested table whose first
+      // item is a value line.
+      "<T>\n<a>1</a>\n<></>\n<b>x\r\ny</b>\n<C>\n<c>7</c>\n<c>8</c>\n</C>\n<a>9</a>\n</T>\n",
+      // Text between a value and the next tag, and a value that runs to the
+      // end of the table's last line.
+      "<T>\n<a>1</a> trailing\n<a>2</a></T>\n",
+  };
+  for (const char* content : contents) {
+    SCOPED_TRACE(content);
+    EXPECT_NE(ContentOf(content), "");
+  }
+}
+
 TEST_F(Reader, CarriageReturnLineFeedReadsAsNewlineAtAnyBlockBoundary) {
   std::string lf = Document("<T>\n<A>1</A>\n<B>x\ny</B>\n<C>\n</C>\n<D>cr\rkept</D>\n</T>\n");
   std::string crlf;
