@@ -5,8 +5,9 @@
 
 namespace kuv::io {
 
-OutputSink::OutputSink(platform::OutputFile& file, std::size_t chunkSize)
+OutputSink::OutputSink(platform::OutputFile& file, platform::LineEnd lineEnd, std::size_t chunkSize)
     : file_(file),
+      lineEnd_(lineEnd),
       buffer_(new char[std::max<std::size_t>(chunkSize, 1)]),
       capacity_(std::max<std::size_t>(chunkSize, 1)) {}
 
@@ -30,6 +31,20 @@ void OutputSink::Append(std::string_view text) {
   }
   std::memcpy(buffer_.get(), text.data(), text.size());
   used_ = text.size();
+}
+
+void OutputSink::AppendText(std::string_view text) {
+  const bool everyLineFeed = lineEnd_ == platform::LineEnd::kCrLf;
+  std::size_t done = 0;  // text before this is appended
+  for (std::size_t at = text.find('\n'); at != std::string_view::npos;
+       at = text.find('\n', at + 1)) {
+    if (everyLineFeed || (at > 0 && text[at - 1] == '\r')) {
+      Append(text.substr(done, at - done));
+      Append('\r');
+      done = at;  // the line feed follows with the next piece
+    }
+  }
+  Append(text.substr(done));
 }
 
 bool OutputSink::Flush() {

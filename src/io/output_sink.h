@@ -1,9 +1,13 @@
 // A buffered sink in front of an OutputFile: a document is emitted in many
-// small pieces, and the file receives them in large chunks.
+// small pieces, and the file receives them in large chunks. The sink also
+// gives the document its line ends: the platform's text files want each
+// "\n" as "\r\n" on Windows, and reading, which takes CR LF for one line
+// end everywhere, must give every text back as it was.
 #ifndef KUV_IO_OUTPUT_SINK_H_
 #define KUV_IO_OUTPUT_SINK_H_
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -15,15 +19,44 @@ class OutputSink {
  public:
   static constexpr std::size_t kDefaultChunkSize = std::size_t{1} << 20;
 
-  explicit OutputSink(platform::OutputFile& file, std::size_t chunkSize = kDefaultChunkSize);
+  explicit OutputSink(platform::OutputFile& file,
+                      platform::LineEnd lineEnd = platform::kTextLineEnd,
+                      std::size_t chunkSize = kDefaultChunkSize);
   OutputSink(const OutputSink&) = delete;
   OutputSink& operator=(const OutputSink&) = delete;
 
-  // Appends text. A run of at least a chunk goes to the file directly.
-  void Append(std::string_view text);
+  // Appends bytes as they are. A run of at least a chunk goes to the file
+  // directly.
+  void Append(std::string_view bytes);
   void Append(char c) {
     if (used_ == capacity_) Flush();
     buffer_[used_++] = c;
+  }
+
+  // Ends a line of the document's own layout.
+  void EndLine() {
+    if (lineEnd_ == platform::LineEnd::kCrLf) Append('\r');
+    Append('\n');
+  }
+  std::size_t lineEndSize() const { return lineEnd_ == platform::LineEnd::kCrLf ? 2 : 1; }
+  // Writes the line end at out, which has room for lineEndSize() bytes, and
+  // returns the end of it.
+  char* PutLineEnd(char* out) const {
+    if (lineEnd_ == platform::LineEnd::kCrLf) *out++ = '\r';
+    *out++ = '\n';
+    return out;
+  }
+
+  // Appends a text held by the model (a name, an attribute, a value) so
+  // that reading gives it back: with CR LF line ends each of its line feeds
+  // gets a CR before it; with LF line ends only one that follows a CR does
+  // (a CR LF is written CR CR LF), since reading would take that pair for a
+  // line end. A text never begins or ends a line of the layout, so a line
+  // feed follows a CR only within one text.
+  void AppendText(std::string_view text);
+  // Whether text holds no line feed, so that it may be appended as bytes.
+  static bool IsSingleLine(std::string_view text) {
+    return text.empty() || std::memchr(text.data(), '\n', text.size()) == nullptr;
   }
 
   // Room for exactly size bytes in the buffer, which the caller fills at
@@ -43,6 +76,7 @@ class OutputSink {
 
  private:
   platform::OutputFile& file_;
+  platform::LineEnd lineEnd_;
   std::unique_ptr<char[]> buffer_;
   std::size_t capacity_;
   std::size_t used_ = 0;

@@ -1,5 +1,6 @@
-// The document writer. Everything goes out byte for byte as the model holds
-// it: nothing is escaped, quoted or converted.
+// The document writer. Every text goes out byte for byte as the model holds
+// it: nothing is escaped, quoted or converted, except that its line feeds
+// are stored as the sink's line ends require.
 #include "io/writer.h"
 
 #include <cstdint>
@@ -14,13 +15,14 @@ namespace kuv::io {
 
 namespace {
 
-constexpr std::string_view kProlog = "<?xml version='1.0'?>\n";
+// The lines of the layout, each without its line end.
+constexpr std::string_view kProlog = "<?xml version='1.0'?>";
 // The root always declares 2.0, whatever version text the store holds.
-constexpr std::string_view kRootOpen = "<KUV Version='2.0'>\n";
-constexpr std::string_view kRootClose = "</KUV>\n";
-constexpr std::string_view kObjectClose = "</BusinessObject>\n";
-constexpr std::string_view kDescriptionOpen = "<DataDescription>\n";
-constexpr std::string_view kDescriptionClose = "</DataDescription>\n";
+constexpr std::string_view kRootOpen = "<KUV Version='2.0'>";
+constexpr std::string_view kRootClose = "</KUV>";
+constexpr std::string_view kObjectClose = "</BusinessObject>";
+constexpr std::string_view kDescriptionOpen = "<DataDescription>";
+constexpr std::string_view kDescriptionClose = "</DataDescription>";
 
 // Copies text to out. Names and values are mostly a few bytes long, and
 // fixed-size copies of overlapping halves beat a call to memcpy there.
@@ -54,13 +56,13 @@ class DocumentWriter {
   explicit DocumentWriter(OutputSink& sink) : sink_(sink) {}
 
   void WriteStore(const CObjectStore& store) {
-    sink_.Append(kProlog);
-    sink_.Append(kRootOpen);
+    Line(kProlog);
+    Line(kRootOpen);
     for (const auto& object : store.objects()) {
       if (!sink_.ok()) return;
       WriteObject(*object);
     }
-    sink_.Append(kRootClose);
+    Line(kRootClose);
   }
 
  private:
@@ -70,51 +72,57 @@ class DocumentWriter {
     const CTableNode* table;
     std::size_t row;
     std::size_t child;
+    bool singleLineFields;  // no field name of the table holds a line feed
   };
+
+  void Line(std::string_view layout) {
+    sink_.Append(layout);
+    sink_.EndLine();
+  }
 
   void WriteObject(const CBusinessObject& object) {
     sink_.Append("<BusinessObject ID='");
-    sink_.Append(object.id);
+    sink_.AppendText(object.id);
     sink_.Append("' Author='");
-    sink_.Append(object.author);
+    sink_.AppendText(object.author);
     sink_.Append("' Version='");
-    sink_.Append(object.version);
+    sink_.AppendText(object.version);
     sink_.Append("' WellID='");
-    sink_.Append(object.wellId);
+    sink_.AppendText(object.wellId);
     sink_.Append("' Date='");
-    sink_.Append(object.date);
-    sink_.Append("'>\n");
+    sink_.AppendText(object.date);
+    Line("'>");
 
-    sink_.Append(kDescriptionOpen);
+    Line(kDescriptionOpen);
     for (const auto& [table, parent] : object.TableDefs) {
       sink_.Append("<TableDef Table='");
-      sink_.Append(table);
+      sink_.AppendText(table);
       if (!parent.empty()) {
         sink_.Append("' Parent='");
-        sink_.Append(parent);
+        sink_.AppendText(parent);
       }
-      sink_.Append("'/>\n");
+      Line("'/>");
     }
     for (const auto& [key, definition] : object.FieldDefs) {
       const SplitText names = SplitAtFirstTab(key);
       const SplitText unitAndType = SplitAtFirstTab(definition);
       sink_.Append("<FieldDef Table='");
-      sink_.Append(names.first);
+      sink_.AppendText(names.first);
       sink_.Append("' Field='");
-      sink_.Append(names.second);
+      sink_.AppendText(names.second);
       sink_.Append("' Unit='");
-      sink_.Append(unitAndType.first);
+      sink_.AppendText(unitAndType.first);
       sink_.Append("' Type='");
-      sink_.Append(unitAndType.second);
-      sink_.Append("'/>\n");
+      sink_.AppendText(unitAndType.second);
+      Line("'/>");
     }
-    sink_.Append(kDescriptionClose);
+    Line(kDescriptionClose);
 
     for (const auto& table : object.tables()) {
       if (!sink_.ok()) return;
       WriteTable(*table);
     }
-    sink_.Append(kObjectClose);
+    Line(kObjectClose);
   }
 
   // A table element with its rows; child tables are nested through an
@@ -122,7 +130,6 @@ class DocumentWriter {
   void WriteTable(const CTableNode& top) {
     stack_.clear();
     OpenTable(top);
-    stack_.push_back({&top, 0, 0});
     while (!stack_.empty() && sink_.ok()) {
       Frame& frame = stack_.back();
       const auto& rows = frame.table->rows();
@@ -132,12 +139,11 @@ class DocumentWriter {
         continue;
       }
       const CRowNode& row = *rows[frame.row];
-      if (frame.child == 0) WriteValues(row);
+      if (frame.child == 0) WriteValues(row, frame.singleLineFields);
       const auto& children = row.childTables();
       if (frame.child < children.size()) {
         const CTableNode& child = *children[frame.child++];
-        OpenTable(child);
-        stack_.push_back({&child, 0, 0});  // frame is not used after this
+        OpenTable(child);  // frame is not used after this
         continue;
       }
       ++frame.row;
@@ -145,26 +151,38 @@ class DocumentWriter {
     }
   }
 
+  // Writes the opening line and pushes the table's frame. Its field names
+  // are looked at once here rather than with every value.
   void OpenTable(const CTableNode& table) {
     sink_.Append('<');
-    sink_.Append(table.name());
-    sink_.Append(">\n");
+    sink_.AppendText(table.name());
+    Line(">");
+    bool singleLine = true;
+    for (std::size_t i = 0; singleLine && i < table.FieldNameCount(); ++i) {
+      singleLine = OutputSink::IsSingleLine(table.FieldName(static_cast<std::uint32_t>(i)));
+    }
+    stack_.push_back({&table, 0, 0, singleLine});
   }
 
   void CloseTable(const CTableNode& table) {
     sink_.Append("</");
-    sink_.Append(table.name());
-    sink_.Append(">\n");
+    sink_.AppendText(table.name());
+    Line(">");
   }
 
-  // One line per value, "<field>value</field>\n", copied in one go while
-  // it fits the sink's buffer.
-  void WriteValues(const CRowNode& row) {
+  // One line per value, "<field>value</field>", copied in one go while it
+  // fits the sink's buffer and no text in it holds a line feed.
+  void WriteValues(const CRowNode& row, bool singleLineFields) {
     const CTableNode& table = *row.parentTable();
+    const std::size_t lineEndSize = sink_.lineEndSize();
     for (const CValueNode& value : row.values()) {
       const std::string_view field = table.FieldName(value.fieldIndex());
       const std::string_view text = value.value();
-      if (char* out = sink_.Claim(2 * field.size() + text.size() + 6)) {
+      char* out = nullptr;
+      if (singleLineFields && OutputSink::IsSingleLine(text)) {
+        out = sink_.Claim(2 * field.size() + text.size() + 5 + lineEndSize);
+      }
+      if (out != nullptr) {
         *out++ = '<';
         out = Put(out, field);
         *out++ = '>';
@@ -173,15 +191,15 @@ class DocumentWriter {
         *out++ = '/';
         out = Put(out, field);
         *out++ = '>';
-        *out = '\n';
+        sink_.PutLineEnd(out);
       } else {
         sink_.Append('<');
-        sink_.Append(field);
+        sink_.AppendText(field);
         sink_.Append('>');
-        sink_.Append(text);
+        sink_.AppendText(text);
         sink_.Append("</");
-        sink_.Append(field);
-        sink_.Append(">\n");
+        sink_.AppendText(field);
+        Line(">");
       }
     }
   }
@@ -192,8 +210,9 @@ class DocumentWriter {
 
 }  // namespace
 
-bool WriteDocument(const CObjectStore& store, platform::OutputFile& output) {
-  OutputSink sink(output);
+bool WriteDocument(const CObjectStore& store, platform::OutputFile& output,
+                   platform::LineEnd lineEnd) {
+  OutputSink sink(output, lineEnd);
   DocumentWriter(sink).WriteStore(store);
   return sink.Flush();
 }

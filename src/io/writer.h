@@ -7,9 +7,12 @@
 
 namespace kuv::io {
 
-// Writes the whole store as one document through a buffered sink. Returns
-// false when a write to output failed.
-bool WriteDocument(const CObjectStore& store, platform::OutputFile& output);
+// Writes the whole store as one document through a buffered sink, with the
+// line ends given: by default those of the platform's text files, so that
+// output receives a document file's exact bytes. Returns false when a
+// write to output failed.
+bool WriteDocument(const CObjectStore& store, platform::OutputFile& output,
+                   platform::LineEnd lineEnd = platform::kTextLineEnd);
 
 }  // namespace kuv::io
 

@@ -44,6 +44,18 @@ enum class Sharing {
   kExclusive,  // nobody else may open it
 };
 
+// How this platform's text files end a line. Documents are written with
+// these line ends; files store every byte exactly as it is written.
+enum class LineEnd {
+  kLf,    // "\n"
+  kCrLf,  // "\r\n"
+};
+#ifdef _WIN32
+inline constexpr LineEnd kTextLineEnd = LineEnd::kCrLf;
+#else
+inline constexpr LineEnd kTextLineEnd = LineEnd::kLf;
+#endif
+
 // The replacement of a target file, written beside it. The target stays
 // untouched until Commit succeeds; destroying an uncommitted replacement
 // removes what was written. (The tool's outputs, output_file.h, may be
@@ -51,8 +63,7 @@ enum class Sharing {
 class OutputFile {
  public:
   virtual ~OutputFile() = default;
-  // Appends bytes. A document's line ends are written as the platform's
-  // text files want them ("\n" here, "\r\n" on Windows).
+  // Appends the bytes exactly as given.
   virtual bool Write(const char* data, std::size_t size) = 0;
   // Makes the written bytes durable and puts them in the target's place.
   virtual bool Commit() = 0;

@@ -19,7 +19,6 @@
 #include "kuv/kuv.h"
 #include "support/fake_platform.h"
 #include "support/memory_files.h"
-#include "support/platform_text.h"
 #include "support/scratch_folder.h"
 
 namespace kuv {
@@ -27,7 +26,6 @@ namespace {
 
 using testing::FakePlatform;
 using testing::LoadedLibrary;
-using testing::PlatformText;
 using testing::ReadFileBytes;
 using testing::ScratchFolder;
 using testing::WriteFileBytes;
@@ -68,7 +66,8 @@ class Save : public ::testing::Test {
     }
   }
 
-  std::string Expected() { return WrittenText(state().dataStore); }
+  // The bytes of the saved file.
+  std::string Expected() { return WrittenText(state().dataStore, platform::kTextLineEnd); }
 
   // Saves to path and expects error 5 with the path in slot 0, and the
   // store as it was.
@@ -125,7 +124,7 @@ TEST_F(Save, WritesTheDocumentAndHandsBackAnEmptyMessage) {
   ASSERT_NE(message, nullptr);
   EXPECT_STREQ(message, "");
   EXPECT_EQ(message, state().slots[0].data());
-  EXPECT_EQ(ReadFileBytes(path), PlatformText(Expected()));
+  EXPECT_EQ(ReadFileBytes(path), Expected());
   EXPECT_EQ(folder.Names(), Names{"doc.kuv"});
   EXPECT_EQ(state().currentError, nullptr);
   EXPECT_EQ(platform.cursorShown, 1);
@@ -146,7 +145,7 @@ TEST_F(Save, ReplacesAnExistingFileAndLeavesStoreAndCursorsAlone) {
 
   char* message = nullptr;
   ASSERT_EQ(KuvSave(path.c_str(), &message), 1);
-  EXPECT_EQ(ReadFileBytes(path), PlatformText(before));
+  EXPECT_EQ(ReadFileBytes(path), before);
   EXPECT_EQ(Expected(), before);
   EXPECT_EQ(s.putObjectIndex, 0);
   EXPECT_EQ(s.getObjectIndex, 0);
@@ -168,10 +167,10 @@ TEST_F(Save, OntoTheFileThatOpenKeptAndThenAgain) {
   EXPECT_EQ(KuvSave(path.c_str(), &message), 1);
   EXPECT_STREQ(message, "");
   EXPECT_EQ(state().dataStream, nullptr);
-  EXPECT_EQ(ReadFileBytes(path), PlatformText(Expected()));
+  EXPECT_EQ(ReadFileBytes(path), Expected());
 
   EXPECT_EQ(KuvSave(path.c_str(), &message), 1);
-  EXPECT_EQ(ReadFileBytes(path), PlatformText(Expected()));
+  EXPECT_EQ(ReadFileBytes(path), Expected());
   EXPECT_EQ(folder.Names(), Names{"doc.kuv"});
 }
 

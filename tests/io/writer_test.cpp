@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "io/output_sink.h"
 #include "model/definitions.h"
@@ -146,14 +147,68 @@ TEST(WriterTexts, NothingIsEscapedOrConverted) {
   object->date = "\xe9\xff";
   object->SetTableDef("<T>", "p'q");
   CRowNode* row = object->AddTable("T'")->AddRow();
-  row->AddValue("F", std::string("a<b>&'\"\r\n \0z", 12));
+  row->AddValue("F", std::string("a<b>&'\"\r \n\0z", 12));
   EXPECT_EQ(WrittenText(store),
             kHead +
                 std::string("<BusinessObject ID='it's' Author='a<b>&\"c\"' Version='line\nbreak' "
                             "WellID='\t' Date='\xe9\xff'>\n"
                             "<DataDescription>\n<TableDef Table='<T>' Parent='p'q'/>\n"
-                            "</DataDescription>\n<T'>\n<F>a<b>&'\"\r\n ") +
+                            "</DataDescription>\n<T'>\n<F>a<b>&'\"\r \n") +
                 std::string("\0z", 2) + "</F>\n</T'>\n</BusinessObject>\n" + kTail);
+}
+
+// Reading takes a CR LF for one line end, so a CR LF inside a text must be
+// written with one more CR to come back; with CR LF line ends every line
+// feed, of the layout and of the texts, is written CR LF.
+void FillWithLineBreaksInEveryKindOfText(CObjectStore& store) {
+  CBusinessObject* object = store.Append("I\r\nd");
+  object->author = "a\nb";
+  object->version = "\r";
+  object->SetTableDef("T\r\n", "");
+  object->SetFieldDef(MakeFieldKey("T\r\n", "f\n"), "u\r\n\tt");
+  CRowNode* row = object->AddTable("T\r\n")->AddRow();
+  row->AddValue("f\n", "v\r\r\n");
+  row->AddValue("f\n", "\n\r");
+}
+
+// The document with each text exactly as held and LF line ends.
+const std::string kTextsAsHeld =
+    std::string(kHead) +
+    "<BusinessObject ID='I\r\nd' Author='a\nb' Version='\r' WellID='' Date=''>\n"
+    "<DataDescription>\n<TableDef Table='T\r\n'/>\n"
+    "<FieldDef Table='T\r\n' Field='f\n' Unit='u\r\n' Type='t'/>\n</DataDescription>\n"
+    "<T\r\n>\n<f\n>v\r\r\n</f\n>\n<f\n>\n\r</f\n>\n</T\r\n>\n</BusinessObject>\n" +
+    kTail;
+
+TEST(WriterLineEnds, LfLineEndsWriteACrLfInATextAsCrCrLf) {
+  std::string expected;
+  for (std::size_t i = 0; i < kTextsAsHeld.size(); ++i) {
+    if (kTextsAsHeld[i] == '\n' && i > 0 && kTextsAsHeld[i - 1] == '\r') expected += '\r';
+    expected += kTextsAsHeld[i];
+  }
+  ASSERT_NE(expected, kTextsAsHeld);
+  CObjectStore store;
+  FillWithLineBreaksInEveryKindOfText(store);
+  EXPECT_EQ(WrittenText(store, platform::LineEnd::kLf), expected);
+}
+
+TEST(WriterLineEnds, CrLfLineEndsWriteEveryLineFeedAsCrLf) {
+  std::string expected;
+  for (char c : kTextsAsHeld) {
+    if (c == '\n') expected += '\r';
+    expected += c;
+  }
+  CObjectStore store;
+  FillWithLineBreaksInEveryKindOfText(store);
+  EXPECT_EQ(WrittenText(store, platform::LineEnd::kCrLf), expected);
+}
+
+TEST(WriterLineEnds, PlatformsTextFilesAreTheDefault) {
+  CObjectStore store;
+  FillWithLineBreaksInEveryKindOfText(store);
+  MemoryOutput output;
+  ASSERT_TRUE(io::WriteDocument(store, output));
+  EXPECT_EQ(output.bytes, WrittenText(store, platform::kTextLineEnd));
 }
 
 TEST(WriterTables, HundredThousandLevelsDeepWriteWithoutRecursion) {
@@ -225,7 +280,7 @@ TEST(OutputSink, PiecesArriveInOrderAcrossChunkBoundaries) {
   MemoryOutput output;
   std::string expected;
   {
-    io::OutputSink sink(output, 7);
+    io::OutputSink sink(output, platform::LineEnd::kLf, 7);
     const std::string pieces[] = {"ab", "", "cdefg", "hijklmnopqrstu", "v", "wxyz0123456789"};
     for (const std::string& piece : pieces) {
       sink.Append(piece);
@@ -248,10 +303,25 @@ TEST(OutputSink, PiecesArriveInOrderAcrossChunkBoundaries) {
   for (std::size_t size : output.writeSizes) EXPECT_GE(size, 1u);
 }
 
+TEST(OutputSink, TextLineFeedsAcrossChunkBoundaries) {
+  const std::string text = "ab\r\ncd\n\r\r\nef\r";
+  for (const auto& [lineEnd, expected] :
+       {std::pair{platform::LineEnd::kLf, std::string("ab\r\r\ncd\n\r\r\r\nef\r|\n")},
+        std::pair{platform::LineEnd::kCrLf, std::string("ab\r\r\ncd\r\n\r\r\r\nef\r|\r\n")}}) {
+    MemoryOutput output;
+    io::OutputSink sink(output, lineEnd, 3);
+    sink.AppendText(text);
+    sink.Append('|');
+    sink.EndLine();
+    ASSERT_TRUE(sink.Flush());
+    EXPECT_EQ(output.bytes, expected);
+  }
+}
+
 TEST(OutputSink, DropsEverythingAfterAFailure) {
   MemoryOutput output;
   output.failAfterBytes = 3;
-  io::OutputSink sink(output, 4);
+  io::OutputSink sink(output, platform::LineEnd::kLf, 4);
   sink.Append("abcdef");
   EXPECT_FALSE(sink.ok());
   const std::size_t calls = output.writeSizes.size();

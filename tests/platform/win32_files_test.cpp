@@ -1,6 +1,8 @@
-// Win32 files: share modes between openers, text-mode line ends, and the
+// Win32 files: share modes between openers, bytes stored as given, and the
 // replacement that leaves the old file intact and no temporary behind.
 #ifdef _WIN32
+#include "platform/win32/win32_files.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/win32/win32_files.h"
 #include "support/scratch_folder.h"
 
 namespace kuv::platform::win32 {
@@ -66,15 +67,15 @@ TEST_F(Win32Files, ReadsTheBytesAsStored) {
   EXPECT_EQ(input->Read(buffer, sizeof buffer), 0);
 }
 
-TEST_F(Win32Files, WritesLineEndsAsCrLfAcrossWrites) {
+TEST_F(Win32Files, WritesTheBytesAsGiven) {
   const std::string path = folder.File("new.kuv");
   auto out = BeginFileReplacement(path);
   ASSERT_NE(out, nullptr);
   ASSERT_TRUE(out->Write("<KUV>\n  <A>", 11));
-  ASSERT_TRUE(out->Write("\n\n", 2));
-  ASSERT_TRUE(out->Write("x\r\n", 3));  // a value's own CR stays
+  ASSERT_TRUE(out->Write("\r\n\n", 3));
+  ASSERT_TRUE(out->Write("x\r\r\n", 4));
   ASSERT_TRUE(out->Commit());
-  EXPECT_EQ(ReadFileBytes(path), "<KUV>\r\n  <A>\r\n\r\nx\r\r\n");
+  EXPECT_EQ(ReadFileBytes(path), "<KUV>\n  <A>\r\n\nx\r\r\n");
   EXPECT_EQ(folder.Names(), Names{"new.kuv"});
 }
 
@@ -83,10 +84,10 @@ TEST_F(Win32Files, ReplacementHoldsTheTargetAndLeavesItUntilCommit) {
   auto out = BeginFileReplacement(path);
   ASSERT_NE(out, nullptr);
   EXPECT_EQ(OpenInputFile(path, Sharing::kShared), nullptr);  // share mode 0
-  ASSERT_TRUE(out->Write("new\n", 4));
+  ASSERT_TRUE(out->Write("new\r\n", 5));
   EXPECT_EQ(folder.Names().size(), 2u);  // the target and its temporary
   ASSERT_TRUE(out->Commit());
-  EXPECT_FALSE(out->Write("more\n", 5));
+  EXPECT_FALSE(out->Write("more\r\n", 6));
   EXPECT_FALSE(out->Commit());
   EXPECT_EQ(ReadFileBytes(path), "new\r\n");
   EXPECT_EQ(folder.Names(), Names{"doc.kuv"});
@@ -142,7 +143,7 @@ TEST_F(Win32Files, TemporaryNameTakenMovesOnToAnother) {
   ASSERT_TRUE(WriteFileBytes(path + ".planted1", "mine too"));
   auto out = BeginFileReplacement(path, PlantedName);
   ASSERT_NE(out, nullptr);
-  ASSERT_TRUE(out->Write("new\n", 4));
+  ASSERT_TRUE(out->Write("new\r\n", 5));
   ASSERT_TRUE(out->Commit());
   EXPECT_EQ(ReadFileBytes(path), "new\r\n");
   EXPECT_EQ(ReadFileBytes(path + ".planted0"), "mine");

@@ -65,11 +65,7 @@ TEST_F(Win32Library, SavedLinesEndInCrLfAndReadBackUnchanged) {
   const auto bytes = ReadFileBytes(path);
   ASSERT_TRUE(bytes.has_value());
   EXPECT_FALSE(HasBareLineFeed(*bytes));
-  std::string lf;
-  for (char c : *bytes) {
-    if (c != '\r') lf.push_back(c);
-  }
-  EXPECT_EQ(lf, expected);
+  EXPECT_EQ(*bytes, WrittenText(state().dataStore, platform::LineEnd::kCrLf));
 
   ASSERT_EQ(KuvOpen(path.c_str(), &message, 0), 1) << message;
   EXPECT_EQ(WrittenText(state().dataStore), expected);
@@ -112,8 +108,8 @@ TEST_F(Win32Library, SaveIsRefusedWhileAnotherOpenerHoldsTheTarget) {
   OpenSample();
   const std::string path = folder.File("doc.kuv");
   ASSERT_TRUE(WriteFileBytes(path, "old\r\n"));
-  HANDLE other = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE other = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
   char* message = nullptr;
   EXPECT_EQ(KuvSave(path.c_str(), &message), 0);
@@ -129,12 +125,12 @@ TEST(Win32Dll, LoadsIntoAHostWithItsEighteenExports) {
   HMODULE dll = ::LoadLibraryA("kuv.dll");
   ASSERT_NE(dll, nullptr) << "kuv.dll not found beside the test program, error "
                           << ::GetLastError();
-  const char* names[] = {"KuvAttach",         "KuvDetach",         "KuvOpen",
-                         "KuvSave",           "KuvObjectList",     "KuvObjectExists",
-                         "KuvGetNextObject",  "KuvIsParent",       "KuvGetFieldDef",
-                         "KuvGetNextValue",   "KuvCreateObject",   "KuvPutObject",
-                         "KuvDeleteObject",   "KuvCreateTableDef", "KuvCreateFieldDef",
-                         "KuvPutValue",       "KuvDateToString",   "KuvStringToDate"};
+  const char* names[] = {"KuvAttach",        "KuvDetach",         "KuvOpen",
+                         "KuvSave",          "KuvObjectList",     "KuvObjectExists",
+                         "KuvGetNextObject", "KuvIsParent",       "KuvGetFieldDef",
+                         "KuvGetNextValue",  "KuvCreateObject",   "KuvPutObject",
+                         "KuvDeleteObject",  "KuvCreateTableDef", "KuvCreateFieldDef",
+                         "KuvPutValue",      "KuvDateToString",   "KuvStringToDate"};
   for (const char* name : names) {
     EXPECT_NE(::GetProcAddress(dll, name), nullptr) << name;
   }

@@ -25,9 +25,9 @@ long long MemoryInput::Read(char* buffer, std::size_t size) {
   return static_cast<long long>(count);
 }
 
-std::string WrittenText(const CObjectStore& store) {
+std::string WrittenText(const CObjectStore& store, platform::LineEnd lineEnd) {
   MemoryOutput output;
-  io::WriteDocument(store, output);
+  io::WriteDocument(store, output, lineEnd);
   return output.bytes;
 }
 

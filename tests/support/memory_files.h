@@ -41,8 +41,10 @@ class MemoryInput : public platform::InputFile {
   std::size_t position_ = 0;
 };
 
-// The document that the writer makes of store.
-std::string WrittenText(const CObjectStore& store);
+// The document that the writer makes of store; with LF line ends unless
+// told otherwise, as tests write their expectations.
+std::string WrittenText(const CObjectStore& store,
+                        platform::LineEnd lineEnd = platform::LineEnd::kLf);
 
 }  // namespace kuv::testing
 

@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/posix/posix_descriptor.h"
 
@@ -132,38 +131,6 @@ std::string DefaultTemporaryName(const std::string& target, unsigned attempt) {
   return FolderOf(target) + "/." + NameOf(target).substr(0, kKeptNameBytes) + suffix;
 }
 
-// Readers take a CR LF pair for one line end, as on Windows. A CR LF
-// inside a document's text (a value holding one) is therefore written as
-// CR CR LF, which reads back as the CR LF it was; every other byte is
-// written as it is.
-class DocumentTextOutput : public OutputFile {
- public:
-  explicit DocumentTextOutput(std::unique_ptr<OutputFile> file) : file_(std::move(file)) {}
-
-  bool Write(const char* data, std::size_t size) override {
-    const char* const end = data + size;
-    const char* run = data;
-    for (const char* at = data; at < end; ++at) {
-      at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
-      if (at == nullptr) break;
-      const bool afterCarriageReturn = at > data ? at[-1] == '\r' : lastWasCarriageReturn_;
-      if (afterCarriageReturn) {
-        if (!file_->Write(run, static_cast<std::size_t>(at - run)) || !file_->Write("\r", 1)) {
-          return false;
-        }
-        run = at;
-      }
-    }
-    if (size != 0) lastWasCarriageReturn_ = end[-1] == '\r';
-    return file_->Write(run, static_cast<std::size_t>(end - run));
-  }
-  bool Commit() override { return file_->Commit(); }
-
- private:
-  std::unique_ptr<OutputFile> file_;
-  bool lastWasCarriageReturn_ = false;  // the last byte of the previous write
-};
-
 }  // namespace
 
 std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharing) {
@@ -246,12 +213,6 @@ std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path,
     return std::make_unique<PosixReplacement>(target, temporary, std::move(out), std::move(old));
   }
   return nullptr;
-}
-
-std::unique_ptr<OutputFile> BeginDocumentReplacement(const std::string& path) {
-  std::unique_ptr<OutputFile> file = BeginFileReplacement(path);
-  if (!file) return nullptr;
-  return std::make_unique<DocumentTextOutput>(std::move(file));
 }
 
 bool ReadWholeFile(const std::string& path, std::string* bytes) {

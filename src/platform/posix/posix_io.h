@@ -20,9 +20,6 @@ std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharin
 // replacement cannot begin, with errno saying why (EACCES for a read-only
 // target, EWOULDBLOCK for a locked one, ELOOP for a loop of links).
 std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path);
-// The same for a document: a CR LF in its text is written as CR CR LF, so
-// that reading, which takes CR LF for a line end, gives it back unchanged.
-std::unique_ptr<OutputFile> BeginDocumentReplacement(const std::string& path);
 
 // Names the temporary file of each creation attempt. Tests choose the
 // names to plant files and links in the way.

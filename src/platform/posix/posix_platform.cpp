@@ -41,7 +41,7 @@ class PosixPlatform : public Platform {
     return posix::OpenInputFile(path, sharing);
   }
   std::unique_ptr<OutputFile> BeginReplace(const std::string& path) override {
-    return posix::BeginDocumentReplacement(path);
+    return posix::BeginFileReplacement(path);
   }
 };
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/win32/win32_handle.h"
 
@@ -66,13 +65,11 @@ std::string DefaultTemporaryName(const std::string& target, unsigned attempt) {
 
 class Win32Replacement : public OutputFile {
  public:
-  Win32Replacement(std::string target, std::string temporary, Handle out, Handle old,
-                   LineEnds lineEnds)
+  Win32Replacement(std::string target, std::string temporary, Handle out, Handle old)
       : target_(std::move(target)),
         temporary_(std::move(temporary)),
         out_(std::move(out)),
-        old_(std::move(old)),
-        lineEnds_(lineEnds) {}
+        old_(std::move(old)) {}
 
   ~Win32Replacement() override {
     if (!committed_) {
@@ -81,30 +78,8 @@ class Win32Replacement : public OutputFile {
     }
   }
 
-  // Text mode, unless the bytes go as written: every "\n" goes out as
-  // "\r\n", the way the reader expects lines on Windows and the way it
-  // turns them back into "\n".
   bool Write(const char* data, std::size_t size) override {
-    if (failed_ || committed_) return false;
-    if (lineEnds_ == LineEnds::kAsWritten) {
-      if (!WriteAll(out_.get(), data, size)) failed_ = true;
-      return !failed_;
-    }
-    translated_.clear();
-    translated_.reserve(size + size / 16 + 16);
-    const char* end = data + size;
-    while (data < end) {
-      const char* newline = static_cast<const char*>(std::memchr(data, '\n', end - data));
-      if (newline == nullptr) {
-        translated_.append(data, end);
-        break;
-      }
-      translated_.append(data, newline);
-      translated_.append("\r\n", 2);
-      data = newline + 1;
-    }
-    if (!WriteAll(out_.get(), translated_.data(), translated_.size())) failed_ = true;
-    if (translated_.capacity() > kKeptBufferBytes) std::string().swap(translated_);
+    if (failed_ || committed_ || !WriteAll(out_.get(), data, size)) failed_ = true;
     return !failed_;
   }
 
@@ -125,14 +100,10 @@ class Win32Replacement : public OutputFile {
   }
 
  private:
-  static constexpr std::size_t kKeptBufferBytes = 1 << 20;
-
   std::string target_;
   std::string temporary_;
   Handle out_;
   Handle old_;  // the file being replaced, shared with nobody meanwhile
-  LineEnds lineEnds_;
-  std::string translated_;
   bool failed_ = false;
   bool committed_ = false;
 };
@@ -148,12 +119,12 @@ std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharin
   return std::make_unique<Win32InputFile>(std::move(file));
 }
 
-std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path, LineEnds lineEnds) {
-  return BeginFileReplacement(path, DefaultTemporaryName, lineEnds);
+std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path) {
+  return BeginFileReplacement(path, DefaultTemporaryName);
 }
 
 std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path,
-                                                 TemporaryNamer temporaryName, LineEnds lineEnds) {
+                                                 TemporaryNamer temporaryName) {
   if (path.empty()) return nullptr;
   // An existing target must be a disk file that we may write and that no
   // one else has open, as a truncating exclusive open would demand; opening
@@ -175,8 +146,7 @@ std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path,
       if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
       return nullptr;
     }
-    return std::make_unique<Win32Replacement>(path, temporary, std::move(out), std::move(old),
-                                              lineEnds);
+    return std::make_unique<Win32Replacement>(path, temporary, std::move(out), std::move(old));
   }
   return nullptr;
 }

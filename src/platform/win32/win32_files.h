@@ -1,6 +1,6 @@
 // File services of the Win32 backend: reading with a share mode, and the
-// replacement of a file through a temporary written beside it, in text
-// mode (each "\n" stored as "\r\n") unless asked otherwise.
+// replacement of a file through a temporary written beside it. Both take
+// the bytes exactly as they are stored.
 #ifndef KUV_PLATFORM_WIN32_WIN32_FILES_H_
 #define KUV_PLATFORM_WIN32_WIN32_FILES_H_
 
@@ -16,23 +16,17 @@ namespace kuv::platform::win32 {
 // a missing file, or one that another opener holds in a conflicting way.
 std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharing);
 
-// How a replacement stores line ends: as text (each "\n" as "\r\n", for
-// documents), or exactly as written (for other files).
-enum class LineEnds { kText, kAsWritten };
-
 // Replaces path with a temporary file created beside it (CREATE_NEW),
 // flushed, then moved over it. An existing target must be a writable disk
 // file that nobody else has open; it stays held with share mode 0 until
 // the move. Null when the replacement cannot begin.
-std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path,
-                                                 LineEnds lineEnds = LineEnds::kText);
+std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path);
 
 // Names the temporary file of each creation attempt. Tests choose the
 // names to plant files in the way.
 using TemporaryNamer = std::string (*)(const std::string& target, unsigned attempt);
 std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path,
-                                                 TemporaryNamer temporaryName,
-                                                 LineEnds lineEnds = LineEnds::kText);
+                                                 TemporaryNamer temporaryName);
 
 }  // namespace kuv::platform::win32
 

@@ -1,6 +1,5 @@
 // The Win32 side of the tool's output files: a disk file is replaced as a
-// document is, but with its bytes as written; a device (NUL, CON) or a
-// pipe is written as a stream.
+// document is; a device (NUL, CON) or a pipe is written as a stream.
 #include <windows.h>
 
 #include <string>
@@ -109,7 +108,7 @@ std::unique_ptr<ExplainedOutputFile> BeginOutputFile(const std::string& path, st
     const DWORD error = ::GetLastError();
     if (error != ERROR_FILE_NOT_FOUND) return Refused(whyNot, Reason(error));
   }
-  std::unique_ptr<OutputFile> file = win32::BeginFileReplacement(path, win32::LineEnds::kAsWritten);
+  std::unique_ptr<OutputFile> file = win32::BeginFileReplacement(path);
   if (!file) return Refused(whyNot, Reason(::GetLastError()));
   return std::make_unique<ReplacedFile>(std::move(file));
 }
