@@ -37,7 +37,8 @@ TEST(BusinessObject, DefinitionsReplaceOnEqualKeys) {
 TEST(BusinessObject, FieldKeyLookupMatchesTheKeyText) {
   // Keys that sort around "T\tF" must not be confused with it.
   CBusinessObject object("X");
-  for (const char* key : {"T", "T\t", "T\tF", "T\tFF", "T \tF", "TT\tF", "T\t\tF", "S\tF", "T\x01"}) {
+  for (const char* key :
+       {"T", "T\t", "T\tF", "T\tFF", "T \tF", "TT\tF", "T\t\tF", "S\tF", "T\x01"}) {
     object.SetFieldDef(key, std::string("def of ") + key);
   }
   ASSERT_NE(object.FindFieldDef("T", "F"), nullptr);
@@ -73,12 +74,14 @@ TEST(Tree, ValuesKeepTheirTextAndFieldWhateverTheirLength) {
   CBusinessObject object("X");
   CRowNode* row = object.AddTable("T")->AddRow();
   const std::string longText(1000, 'v');
-  const std::string edge(16, 'e');
+  const std::string edge(12, 'e');  // the longest text held in place
+  const std::string pastEdge(13, 'p');
   row->AddValue("A", "");
   row->AddValue("B", edge);
   row->AddValue("A", longText);
   row->AddValue(std::string(40, 'f'), std::string("a\0b", 3));
   for (int i = 0; i < 100; ++i) row->AddValue("C", std::to_string(i));  // moves on growth
+  row->AddValue("D", pastEdge);
 
   EXPECT_EQ(row->GetValue(0)->value(), "");
   EXPECT_EQ(row->GetValue(1)->value(), edge);
@@ -87,7 +90,19 @@ TEST(Tree, ValuesKeepTheirTextAndFieldWhateverTheirLength) {
   EXPECT_EQ(row->GetValue(3)->value(), std::string("a\0b", 3));
   EXPECT_EQ(row->FieldOf(*row->GetValue(3)), std::string(40, 'f'));
   EXPECT_EQ(row->GetValue(103)->value(), "99");
-  EXPECT_EQ(row->parentTable()->FieldNameCount(), 4u);
+  EXPECT_EQ(row->GetValue(104)->value(), pastEdge);
+  EXPECT_EQ(row->FieldOf(*row->GetValue(104)), "D");
+  EXPECT_EQ(row->parentTable()->FieldNameCount(), 5u);
+
+  // Moving leaves the source with an empty text and keeps the field.
+  CValueNode moved(7, longText);
+  CValueNode target(std::move(moved));
+  EXPECT_EQ(target.value(), longText);
+  EXPECT_EQ(target.fieldIndex(), 7u);
+  EXPECT_EQ(moved.value(), "");
+  target = CValueNode(3, "short");
+  EXPECT_EQ(target.value(), "short");
+  EXPECT_EQ(target.fieldIndex(), 3u);
 }
 
 TEST(Tree, ManyDistinctFieldNamesStayDistinct) {
