@@ -1,0 +1,36 @@
+"""kuv: well-data interchange documents, and their tables as pandas DataFrames.
+
+    import kuv
+    with kuv.open("casing.kuv") as doc:
+        casing = doc.objects["CasingStrings"].to_frame("Casing", typed=True)
+
+Reading, saving and building frames run without the GIL, so threads read
+documents in parallel; :func:`read_frames` does it for many files at once.
+"""
+
+from ._dates import format_date, parse_date
+from ._definitions import Definitions, FieldDefinition, TableDefinition
+from ._document import BusinessObject, Document, Objects, open
+from ._errors import Error, ErrorCode
+from ._frames import read_frames
+from ._template import Template
+from ._tree import Row, Table, Value
+
+__all__ = [
+    "BusinessObject",
+    "Definitions",
+    "Document",
+    "Error",
+    "ErrorCode",
+    "FieldDefinition",
+    "Objects",
+    "Row",
+    "Table",
+    "TableDefinition",
+    "Template",
+    "Value",
+    "format_date",
+    "open",
+    "parse_date",
+    "read_frames",
+]

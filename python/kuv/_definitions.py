@@ -1,0 +1,41 @@
+"""A business object's data description: its tables and fields."""
+
+from typing import NamedTuple, Optional, Tuple
+
+
+class TableDefinition(NamedTuple):
+    table: str
+    parent: str  # "" for a top-level table
+
+
+class FieldDefinition(NamedTuple):
+    table: str
+    field: str
+    unit: str
+    type: str
+
+
+class Definitions(NamedTuple):
+    """The declared tables (with their parents) and fields (with unit and type)."""
+
+    tables: Tuple[TableDefinition, ...]
+    fields: Tuple[FieldDefinition, ...]
+
+    def parent_of(self, table) -> Optional[str]:
+        """The table's declared parent ("" at the top level); None when undeclared."""
+        for definition in self.tables:
+            if definition.table == table:
+                return definition.parent
+        return None
+
+    def fields_of(self, table) -> Tuple[FieldDefinition, ...]:
+        return tuple(field for field in self.fields if field.table == table)
+
+
+def definitions_from(texts, tables, fields):
+    """Definitions from the byte tuples of _core."""
+    decode = texts.decode
+    return Definitions(
+        tuple(TableDefinition(decode(table), decode(parent)) for table, parent in tables),
+        tuple(FieldDefinition(*(decode(text) for text in field)) for field in fields),
+    )

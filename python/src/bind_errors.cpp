@@ -1,0 +1,34 @@
+// kuv::Error becomes kuv.Error (kuv/_errors.py) with the library's code and
+// message; std::invalid_argument becomes ValueError, as pybind11 does.
+#include <pybind11/stl.h>
+
+#include "bindings.h"
+#include "text_decoder.h"
+
+namespace py = pybind11;
+
+namespace kuv::python {
+
+void BindErrors(py::module_& module) {
+  py::register_exception_translator([](std::exception_ptr thrown) {
+    try {
+      if (thrown) std::rethrow_exception(thrown);
+    } catch (const kuv::Error& error) {
+      try {
+        const py::object type = py::module_::import("kuv._errors").attr("Error");
+        // Paths in messages are file-system bytes.
+        PyObject* message = PyUnicode_DecodeFSDefault(error.what());
+        if (message == nullptr) throw py::error_already_set();
+        const py::object raised =
+            type(static_cast<int>(error.code()), py::reinterpret_steal<py::str>(message));
+        PyErr_SetObject(type.ptr(), raised.ptr());
+      } catch (py::error_already_set& failed) {
+        failed.restore();
+      }
+    }
+  });
+  std::vector<int> high(kCp1252High.begin(), kCp1252High.end());
+  module.attr("CP1252_HIGH") = py::cast(high);
+}
+
+}  // namespace kuv::python

@@ -1,0 +1,164 @@
+// Tables as columns for pandas, and frames written back: object_frames,
+// read_frames and object_add_frame. The walk, the conversions and the
+// placing run without the GIL; Python objects are made once per distinct
+// text at the end.
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include <algorithm>
+
+#include "bindings.h"
+#include "cell_encoding.h"
+#include "frame_columns.h"
+#include "frame_placement.h"
+#include "parallel.h"
+
+namespace py = pybind11;
+
+namespace kuv::python {
+
+namespace {
+
+py::list MaterializeAll(const std::vector<ReadyTable>& ready, const TextCodec& codec) {
+  py::list frames;
+  for (const ReadyTable& table : ready) frames.append(Materialize(table, codec));
+  return frames;
+}
+
+// The object's tables named in `only` (all when empty); a named table that
+// has no node but is declared comes as an empty table of its fields.
+py::list ObjectFrames(const ObjectHandle& self, const std::vector<py::bytes>& only, bool typed,
+                      const py::object& encoding) {
+  const TextCodec codec(encoding);
+  std::vector<std::string> names;
+  for (const py::bytes& name : only) names.push_back(BytesOf(name));
+  DocumentLock lock(self.holder());
+  const BusinessObject object = self.Get();
+  std::vector<TableCells> tables;
+  std::vector<ReadyTable> ready;
+  {
+    py::gil_scoped_release without_gil;
+    tables = GatherTables(object, names);
+    for (const std::string& name : names) {
+      const bool found = std::any_of(tables.begin(), tables.end(),
+                                     [&](const TableCells& table) { return table.name == name; });
+      if (!found && object.parent_of(name)) tables.push_back(DeclaredTable(object, name));
+    }
+    ready = PrepareTables(tables, typed, 1);
+  }
+  // The cells are views into the document, which the lock keeps as it is.
+  return MaterializeAll(ready, codec);
+}
+
+struct ReadResult {
+  std::optional<Document> document;
+  std::vector<std::vector<TableCells>> tables;  // per object
+};
+
+// Reads the files on up to `threads` threads and joins their tables by
+// name. Each table comes with "pieces": (file index, object index, object
+// ID, rows) for each object that holds rows of it, in order.
+py::list ReadFrames(const std::vector<py::bytes>& path_bytes, int threads, bool typed,
+                    const py::object& encoding) {
+  const TextCodec codec(encoding);
+  std::vector<std::string> paths;
+  for (const py::bytes& path : path_bytes) paths.push_back(BytesOf(path));
+  std::vector<ReadResult> results(paths.size());
+  std::vector<TableCells> joined;
+  struct Piece {
+    std::size_t file;
+    std::size_t object;
+    std::size_t rows;
+  };
+  std::vector<std::vector<Piece>> pieces;
+  std::vector<ReadyTable> ready;
+  {
+    py::gil_scoped_release without_gil;
+    RunInParallel(threads, paths.size(), [&](std::size_t file) {
+      ReadResult& result = results[file];
+      try {
+        result.document.emplace(Document::Open(paths[file]));
+      } catch (const Error& error) {
+        const std::string message = error.what();
+        if (message.find(paths[file]) != std::string::npos) throw;
+        throw Error(error.code(), paths[file] + ": " + message);
+      }
+      for (const BusinessObject object : result.document->objects()) {
+        result.tables.push_back(GatherTables(object, {}));
+      }
+    });
+    std::vector<std::string_view> names;
+    for (std::size_t file = 0; file < results.size(); ++file) {
+      for (std::size_t object = 0; object < results[file].tables.size(); ++object) {
+        for (const TableCells& table : results[file].tables[object]) {
+          std::size_t at = std::find(names.begin(), names.end(), table.name) - names.begin();
+          if (at == names.size()) {
+            names.push_back(table.name);
+            joined.emplace_back().name = table.name;
+            pieces.emplace_back();
+          }
+          AppendTable(joined[at], table);
+          pieces[at].push_back(Piece{file, object, table.rows()});
+        }
+      }
+    }
+    ready = PrepareTables(joined, typed, threads);
+  }
+  py::list frames = MaterializeAll(ready, codec);
+  for (std::size_t t = 0; t < joined.size(); ++t) {
+    py::list table_pieces;
+    for (const Piece& piece : pieces[t]) {
+      const BusinessObject object = results[piece.file].document->objects()[piece.object];
+      table_pieces.append(
+          py::make_tuple(piece.file, piece.object, ToBytes(object.id()), piece.rows));
+    }
+    frames[t]["pieces"] = table_pieces;
+  }
+  return frames;
+}
+
+// columns: (field, occurrence, label, values) for each field column.
+std::size_t AddFrame(const ObjectHandle& self, const py::bytes& table, const std::string& label,
+                     const std::vector<py::tuple>& columns, const py::object& parent_row_id,
+                     const std::string& parent_label, std::size_t rows, const py::tuple& missing,
+                     const py::object& encoding) {
+  const TextCodec codec(encoding);
+  FrameToPlace frame;
+  frame.table = BytesOf(table);
+  frame.table_label = label;
+  frame.parent_label = parent_label;
+  frame.rows = rows;
+  for (const py::tuple& column : columns) {
+    ColumnToPlace& place = frame.columns.emplace_back();
+    place.field = BytesOf(column[0].cast<py::bytes>());
+    place.occurrence = column[1].cast<int>();
+    place.label = column[2].cast<std::string>();
+    place.cells = EncodeColumn(column[3], missing, codec, place.label);
+    if (place.cells.size() != rows) throw py::value_error("kuv: columns of different lengths");
+  }
+  if (!parent_row_id.is_none()) {
+    const auto ids = py::array_t<std::int64_t, py::array::forcecast>::ensure(parent_row_id);
+    if (!ids || ids.ndim() != 1 || static_cast<std::size_t>(ids.shape(0)) != rows) {
+      throw py::value_error("kuv: parent_row_id must hold one integer per row");
+    }
+    frame.parent_row_id.assign(ids.data(), ids.data() + rows);
+  }
+  DocumentLock lock(self.holder());
+  const BusinessObject object = self.Get();
+  py::gil_scoped_release without_gil;
+  return PlaceFrame(object, frame);
+}
+
+}  // namespace
+
+void BindFrames(py::module_& module) {
+  module.def("object_frames", &ObjectFrames, py::arg("object"), py::arg("only"), py::arg("typed"),
+             py::arg("encoding"));
+  module.def("read_frames", &ReadFrames, py::arg("paths"), py::arg("threads"), py::arg("typed"),
+             py::arg("encoding"));
+  module.def("object_add_frame", &AddFrame, py::arg("object"), py::arg("table"), py::arg("label"),
+             py::arg("columns"), py::arg("parent_row_id"), py::arg("parent_label"), py::arg("rows"),
+             py::arg("missing"), py::arg("encoding"));
+}
+
+}  // namespace kuv::python

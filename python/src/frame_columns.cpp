@@ -1,0 +1,214 @@
+#include "frame_columns.h"
+
+#include <pybind11/numpy.h>
+
+#include <cstring>
+#include <functional>
+
+#include "parallel.h"
+
+namespace py = pybind11;
+
+namespace kuv::python {
+
+namespace {
+
+// Past this many texts, a column whose texts are mostly distinct (depths,
+// readings) is no longer looked up: the table would cost more than it
+// saves.
+constexpr std::size_t kSampleSize = 4096;
+
+class DistinctFinder {
+ public:
+  explicit DistinctFinder(DistinctTexts* out) : out_(out), slots_(1024, 0) {}
+
+  std::uint32_t CodeOf(Cell text) {
+    if (!looking_up_) return Add(text);
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t slot = std::hash<std::string_view>()(text) & mask;
+    while (slots_[slot] != 0) {
+      const std::uint32_t code = slots_[slot] - 1;
+      if (out_->texts[code] == text) return code;
+      slot = (slot + 1) & mask;
+    }
+    const std::uint32_t code = Add(text);
+    slots_[slot] = code + 1;
+    if (out_->texts.size() * 2 > slots_.size()) Grow();
+    if (++seen_new_ == kSampleSize * 3 / 4 && looked_up_ < kSampleSize) StopLookingUp();
+    return code;
+  }
+
+  void Count() { ++looked_up_; }
+
+ private:
+  std::uint32_t Add(Cell text) {
+    out_->texts.push_back(text);
+    return static_cast<std::uint32_t>(out_->texts.size() - 1);
+  }
+
+  void Grow() {
+    std::vector<std::uint32_t> slots(slots_.size() * 2, 0);
+    const std::size_t mask = slots.size() - 1;
+    for (std::uint32_t code = 0; code < out_->texts.size(); ++code) {
+      std::size_t slot = std::hash<std::string_view>()(out_->texts[code]) & mask;
+      while (slots[slot] != 0) slot = (slot + 1) & mask;
+      slots[slot] = code + 1;
+    }
+    slots_.swap(slots);
+  }
+
+  void StopLookingUp() {
+    looking_up_ = false;
+    std::vector<std::uint32_t>().swap(slots_);
+  }
+
+  DistinctTexts* out_;
+  std::vector<std::uint32_t> slots_;  // code + 1; 0 is free
+  bool looking_up_ = true;
+  std::size_t seen_new_ = 0;
+  std::size_t looked_up_ = 0;
+};
+
+template <typename T>
+py::array_t<T> ArrayOf(const std::vector<T>& values) {
+  py::array_t<T> array(static_cast<py::ssize_t>(values.size()));
+  if (!values.empty()) std::memcpy(array.mutable_data(), values.data(), values.size() * sizeof(T));
+  return array;
+}
+
+py::array BooleanArray(const std::vector<std::uint8_t>& values) {
+  py::array array(py::dtype("bool"), static_cast<py::ssize_t>(values.size()));
+  if (!values.empty()) std::memcpy(array.mutable_data(), values.data(), values.size());
+  return array;
+}
+
+// An object array of the texts, each distinct text made once.
+py::array TextArray(const DistinctTexts& distinct, const TextCodec& codec) {
+  std::vector<py::object> made;
+  made.reserve(distinct.texts.size());
+  for (Cell text : distinct.texts) made.push_back(codec.DecodeObject(text));
+  const std::size_t size = distinct.codes.size();
+  py::array array(py::dtype("O"), static_cast<py::ssize_t>(size));
+  auto** items = static_cast<PyObject**>(array.mutable_data());
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::uint32_t code = distinct.codes[i];
+    PyObject* item = code == DistinctTexts::kNoText ? Py_None : made[code].ptr();
+    Py_INCREF(item);
+    PyObject* before = items[i];
+    items[i] = item;
+    Py_XDECREF(before);
+  }
+  return array;
+}
+
+const char* KindName(CellKind kind) {
+  switch (kind) {
+    case CellKind::kFloat:
+      return "float";
+    case CellKind::kInteger:
+      return "integer";
+    case CellKind::kBoolean:
+      return "boolean";
+    case CellKind::kDate:
+      return "date";
+    case CellKind::kText:
+      break;
+  }
+  return "text";
+}
+
+py::bytes Bytes(std::string_view text) { return py::bytes(text.data(), text.size()); }
+
+}  // namespace
+
+DistinctTexts FindDistinct(const std::vector<Cell>& cells) {
+  DistinctTexts distinct;
+  distinct.codes.resize(cells.size(), DistinctTexts::kNoText);
+  DistinctFinder finder(&distinct);
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (IsMissing(cells[i])) continue;
+    finder.Count();
+    distinct.codes[i] = finder.CodeOf(cells[i]);
+  }
+  return distinct;
+}
+
+std::vector<ReadyTable> PrepareTables(const std::vector<TableCells>& tables, bool typed,
+                                      int threads) {
+  std::vector<ReadyTable> ready(tables.size());
+  // Tasks: each table's parent tables, then each column of each table.
+  std::vector<std::pair<std::size_t, std::size_t>> tasks;
+  for (std::size_t t = 0; t < tables.size(); ++t) {
+    ready[t].table = &tables[t];
+    ready[t].columns.resize(tables[t].columns.size());
+    tasks.emplace_back(t, SIZE_MAX);
+    for (std::size_t c = 0; c < tables[t].columns.size(); ++c) tasks.emplace_back(t, c);
+  }
+  RunInParallel(threads, tasks.size(), [&](std::size_t task) {
+    const auto [t, c] = tasks[task];
+    const TableCells& table = tables[t];
+    if (c == SIZE_MAX) {
+      ready[t].parent_tables = FindDistinct(table.parent_table);
+      return;
+    }
+    const CellColumn& column = table.columns[c];
+    ReadyColumn& out = ready[t].columns[c];
+    out.column = &column;
+    const CellKind kind =
+        typed && column.declared && !column.mixed_types ? KindOfType(column.type) : CellKind::kText;
+    if (kind == CellKind::kText) {
+      out.distinct = FindDistinct(column.cells);
+    } else {
+      out.typed = ConvertCells(column.cells, kind);
+    }
+  });
+  return ready;
+}
+
+py::dict Materialize(const ReadyTable& ready, const TextCodec& codec) {
+  const TableCells& table = *ready.table;
+  py::dict frame;
+  frame["name"] = Bytes(table.name);
+  frame["row_id"] = ArrayOf(table.row_id);
+  frame["parent_row_id"] = ArrayOf(table.parent_row_id);
+  frame["parent_table"] = TextArray(ready.parent_tables, codec);
+  py::list columns;
+  for (const ReadyColumn& ready_column : ready.columns) {
+    const CellColumn& column = *ready_column.column;
+    const TypedCells& typed = ready_column.typed;
+    py::object values;
+    py::object mask = py::none();
+    switch (typed.kind) {
+      case CellKind::kText:
+        values = TextArray(ready_column.distinct, codec);
+        break;
+      case CellKind::kFloat:
+        values = ArrayOf(typed.floats);
+        break;
+      case CellKind::kInteger:
+        values = ArrayOf(typed.integers);
+        mask = BooleanArray(typed.missing);
+        break;
+      case CellKind::kBoolean:
+        values = BooleanArray(typed.booleans);
+        mask = BooleanArray(typed.missing);
+        break;
+      case CellKind::kDate: {
+        py::array dates(py::dtype("M8[ns]"), static_cast<py::ssize_t>(typed.integers.size()));
+        if (!typed.integers.empty()) {
+          std::memcpy(dates.mutable_data(), typed.integers.data(),
+                      typed.integers.size() * sizeof(std::int64_t));
+        }
+        values = dates;
+        break;
+      }
+    }
+    columns.append(py::make_tuple(Bytes(column.field), column.occurrence, column.declared,
+                                  Bytes(column.unit), Bytes(column.type), KindName(typed.kind),
+                                  values, mask, typed.invalid));
+  }
+  frame["columns"] = columns;
+  return frame;
+}
+
+}  // namespace kuv::python

@@ -1,0 +1,53 @@
+// Gathered tables made ready for pandas: text columns reduced to their
+// distinct texts (so that each text becomes one Python object, shared by
+// every row that holds it), typed columns converted. All of it runs
+// without Python; only Materialize needs the interpreter.
+#ifndef KUV_PYTHON_FRAME_COLUMNS_H_
+#define KUV_PYTHON_FRAME_COLUMNS_H_
+
+#include <pybind11/pybind11.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "table_cells.h"
+#include "text_decoder.h"
+#include "typed_cells.h"
+
+namespace kuv::python {
+
+// Each cell as an index into the distinct texts; kNoText where missing.
+struct DistinctTexts {
+  static constexpr std::uint32_t kNoText = UINT32_MAX;
+  std::vector<std::uint32_t> codes;
+  std::vector<Cell> texts;
+};
+DistinctTexts FindDistinct(const std::vector<Cell>& cells);
+
+struct ReadyColumn {
+  const CellColumn* column = nullptr;
+  TypedCells typed;  // kind kText: the texts are in distinct
+  DistinctTexts distinct;
+};
+
+struct ReadyTable {
+  const TableCells* table = nullptr;
+  DistinctTexts parent_tables;
+  std::vector<ReadyColumn> columns;
+};
+
+// Converts by declared type when typed (a column whose objects declare
+// types of different kinds stays text), a column per task on up to
+// `threads` threads.
+std::vector<ReadyTable> PrepareTables(const std::vector<TableCells>& tables, bool typed,
+                                      int threads);
+
+// The table as a dict of numpy arrays: "name", "row_id", "parent_row_id"
+// (-1 at the top level), "parent_table", and "columns", a list of tuples
+// (field, occurrence, declared, unit, type, kind, values, mask, invalid);
+// mask is None or a boolean array, true where missing.
+pybind11::dict Materialize(const ReadyTable& table, const TextCodec& codec);
+
+}  // namespace kuv::python
+
+#endif  // KUV_PYTHON_FRAME_COLUMNS_H_
