@@ -56,7 +56,14 @@ class OutputSink {
   void AppendText(std::string_view text);
   // Whether text holds no line feed, so that it may be appended as bytes.
   static bool IsSingleLine(std::string_view text) {
-    return text.empty() || std::memchr(text.data(), '\n', text.size()) == nullptr;
+    // Most texts are a few bytes long: a loop beats the call to memchr.
+    if (text.size() <= kShortText) {
+      for (const char c : text) {
+        if (c == '\n') return false;
+      }
+      return true;
+    }
+    return std::memchr(text.data(), '\n', text.size()) == nullptr;
   }
 
   // Room for exactly size bytes in the buffer, which the caller fills at
@@ -75,6 +82,8 @@ class OutputSink {
   bool ok() const { return !failed_; }
 
  private:
+  static constexpr std::size_t kShortText = 24;
+
   platform::OutputFile& file_;
   platform::LineEnd lineEnd_;
   std::unique_ptr<char[]> buffer_;
