@@ -257,9 +257,10 @@ class BusinessObject:
         KeyError when the object has no such table and declares none.
         """
         frames = _frames.object_frames(self, [table], typed)
-        if table not in frames:
+        key = self._texts.decode(self._texts.encode(table, "table name"))
+        if key not in frames:
             raise KeyError(f"object {self.id!r} has no table {table!r}")
-        return frames[table]
+        return frames[key]
 
     def frames(self, *, typed=False):
         """Every table that has rows, as to_frame gives it, by name."""

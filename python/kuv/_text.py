@@ -67,12 +67,11 @@ class Texts:
             return bytes(text)
         if not isinstance(text, str):
             raise TypeError(f"kuv: {what} must be str or bytes, not {type(text).__name__}")
-        if self.codec is None:
-            raise TypeError(f"kuv: {what}: a document read with encoding=None takes bytes")
         try:
+            if self.codec is None:  # bytes, or a str of ASCII alone
+                return text.encode("ascii")
             return text.encode(self.codec, self._errors)
         except UnicodeEncodeError as error:
             bad = error.object[error.start : error.end]
-            raise ValueError(
-                f"kuv: {what}: {bad!r} has no byte in {self.encoding}"
-            ) from None
+            encoding = "ASCII (give bytes)" if self.codec is None else self.encoding
+            raise ValueError(f"kuv: {what}: {bad!r} has no byte in {encoding}") from None

@@ -20,14 +20,16 @@ namespace {
   throw py::value_error("kuv: row " + std::to_string(row) + ", column '" + label + "': " + why);
 }
 
+// As Python's repr writes it, so that add_frame and put agree.
 void AddFloat(double value, OwnedCells& cells) {
   if (std::isnan(value)) {
     cells.AddMissing();
     return;
   }
-  char text[64];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  cells.Add(std::string_view(text, static_cast<std::size_t>(result.ptr - text)));
+  char* text = PyOS_double_to_string(value, 'r', 0, Py_DTSF_ADD_DOT_0, nullptr);
+  if (text == nullptr) throw py::error_already_set();
+  cells.Add(text);
+  PyMem_Free(text);
 }
 
 template <typename Integer>
