@@ -79,6 +79,9 @@ KUV_API int KuvOpen(const char* path, char** errorMessage, int keepOpen);
 
 /* Writes the data store to path. The existing file is replaced only once
  * the new one is completely written; on failure it is left as it was.
+ * Through a symbolic link the file it names is replaced, keeping its
+ * permissions; a target that is read-only (no write permission at all,
+ * whoever runs the host) or not a regular file is refused.
  * Closes a data file kept open by KuvOpen first, so the same path can be
  * saved. When attached, writes *errorMessage (slot 0): the empty text on
  * success, else "Error : Error opening file for save.: " and the path.
