@@ -1,15 +1,16 @@
 // kuv export: a document as JSON (everything) or one table as CSV.
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "commands.h"
-#include "content_reader.h"
 #include "csv_writer.h"
 #include "file_output.h"
 #include "json_writer.h"
+#include "kuv/document.hpp"
 #include "progress_bar.h"
-#include "session.h"
+#include "template_registration.h"
 #include "tool_error.h"
 
 namespace kuv::tool {
@@ -25,34 +26,26 @@ std::string Listed(const std::vector<std::string>& names, Encoding encoding) {
   return list;
 }
 
-// The ID as the document holds it; an ID the encoding cannot hold names no
+// The object that --object names. An ID the encoding cannot hold names no
 // object of the document.
-std::string DocumentId(const std::string& id, const std::string& file, Encoding encoding) {
-  std::optional<std::string> bytes = EncodeText(id, encoding);
-  if (!bytes) throw DataError("no object '" + id + "' in " + file);
-  return *bytes;
+BusinessObject ChosenObject(const Document& document, const std::string& file,
+                            const ExportOptions& options) {
+  const std::optional<std::string> id = EncodeText(options.object, options.encoding);
+  std::optional<BusinessObject> object;
+  if (id) object = document.Find(*id);
+  if (!object) throw DataError("no object '" + options.object + "' in " + file);
+  return *object;
 }
 
-// Reads the object that --object names.
-void SelectOrThrow(const KuvLibrary& kuv, const ExportOptions& options, ObjectContent* object) {
-  if (!SelectObject(kuv, DocumentId(options.object, options.file, options.encoding),
-                    &object->header)) {
-    throw DataError("no object '" + options.object + "' in " + options.file);
-  }
-  ReadCurrentObject(kuv, object);
-}
-
-void ExportJson(Session& session, const ExportOptions& options, std::ostream& out) {
-  const KuvLibrary& kuv = session.kuv();
+void ExportJson(const Document& document, const std::string& file, const ExportOptions& options,
+                std::ostream& out) {
   JsonDocumentWriter writer(out, options.encoding);
-  ObjectContent object;
   if (!options.object.empty()) {
-    SelectOrThrow(kuv, options, &object);
-    writer.WriteObject(object);
+    writer.WriteObject(ChosenObject(document, file, options));
   } else {
-    ProgressBar progress("exporting", session.ObjectCount());
+    ProgressBar progress("exporting", static_cast<long long>(document.size()));
     long long done = 0;
-    while (ReadNextObject(kuv, &object)) {
+    for (const BusinessObject object : document.objects()) {
       writer.WriteObject(object);
       progress.Update(++done);
     }
@@ -60,21 +53,20 @@ void ExportJson(Session& session, const ExportOptions& options, std::ostream& ou
   writer.Finish();
 }
 
-void ExportCsv(Session& session, const ExportOptions& options, std::ostream& out) {
-  const KuvLibrary& kuv = session.kuv();
-  ObjectContent object;
+void ExportCsv(const Document& document, const std::string& file, const ExportOptions& options,
+               std::ostream& out) {
+  std::optional<BusinessObject> object;
   if (!options.object.empty()) {
-    SelectOrThrow(kuv, options, &object);
+    object = ChosenObject(document, file, options);
   } else {
-    std::vector<std::string> ids;
-    ObjectHeader header;
-    while (ReadNextHeader(kuv, &header)) ids.push_back(header.id);
-    if (ids.empty()) throw DataError(options.file + " holds no object");
-    if (ids.size() > 1) {
-      throw UsageError(options.file + " holds several objects; choose one with --object (" +
+    if (document.size() == 0) throw DataError(file + " holds no object");
+    if (document.size() > 1) {
+      std::vector<std::string> ids;
+      for (const BusinessObject each : document.objects()) ids.emplace_back(each.id());
+      throw UsageError(file + " holds several objects; choose one with --object (" +
                        Listed(ids, options.encoding) + ")");
     }
-    ReadNextObject(kuv, &object);
+    object = document.objects()[0];
   }
 
   std::string table;
@@ -82,8 +74,8 @@ void ExportCsv(Session& session, const ExportOptions& options, std::ostream& out
     std::optional<std::string> bytes = EncodeText(options.table, options.encoding);
     table = bytes ? *bytes : options.table;
   } else {
-    const std::vector<std::string> names = TableNames(object);
-    const std::string id = DecodeForDisplay(object.header.id, options.encoding);
+    const std::vector<std::string> names = TableNames(*object);
+    const std::string id = DecodeForDisplay(object->id(), options.encoding);
     if (names.empty()) throw DataError("object '" + id + "' holds no table");
     if (names.size() > 1) {
       throw UsageError("object '" + id + "' holds several tables; choose one with --table (" +
@@ -91,7 +83,20 @@ void ExportCsv(Session& session, const ExportOptions& options, std::ostream& out
     }
     table = names.front();
   }
-  WriteCsvTable(out, object, table, options.encoding);
+  WriteCsvTable(out, *object, table, options.encoding);
+}
+
+// Exports one document to output (empty for standard output), which
+// appears only once it is complete.
+void ExportOne(const std::string& file, const std::string& output, const ExportOptions& options) {
+  const Document document = Document::Open(file);
+  FileOutput target(output);
+  if (options.format == "csv") {
+    ExportCsv(document, file, options, target.stream());
+  } else {
+    ExportJson(document, file, options, target.stream());
+  }
+  target.Commit();
 }
 
 }  // namespace
@@ -100,15 +105,8 @@ int RunExport(const ExportOptions& options) {
   if (options.format == "json" && !options.table.empty()) {
     throw UsageError("--table applies to --format csv only");
   }
-  Session session(std::cerr);
-  session.Open(options.file);
-  FileOutput output(options.output);
-  if (options.format == "csv") {
-    ExportCsv(session, options, output.stream());
-  } else {
-    ExportJson(session, options, output.stream());
-  }
-  output.Commit();
+  EnsureTemplateRegistered(std::cerr);
+  ExportOne(options.file, options.output, options);
   return kExitSuccess;
 }
 

@@ -1,14 +1,16 @@
 // kuv show: each object's header, then its tables as an indented tree.
 #include <algorithm>
-#include <functional>
 #include <iostream>
-#include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "commands.h"
-#include "content_reader.h"
-#include "session.h"
+#include "content_walk.h"
+#include "kuv/document.hpp"
+#include "template_registration.h"
+#include "tool_error.h"
 
 namespace kuv::tool {
 
@@ -21,7 +23,7 @@ constexpr std::size_t kMaxIndent = 40;
 std::string Indent(std::size_t level) { return std::string(2 * std::min(level, kMaxIndent), ' '); }
 
 // Text for the terminal, one line: control characters are shown escaped.
-std::string Display(const std::string& bytes, Encoding encoding) {
+std::string Display(std::string_view bytes, Encoding encoding) {
   const std::string text = DecodeForDisplay(bytes, encoding);
   std::string out;
   out.reserve(text.size());
@@ -53,47 +55,36 @@ std::string Display(const std::string& bytes, Encoding encoding) {
   return out;
 }
 
-void ShowObject(const ObjectContent& object, Encoding encoding, std::string* out) {
-  const ObjectHeader& header = object.header;
-  *out += "Object " + Display(header.id, encoding) + "\n";
-  *out += "  Author:  " + Display(header.author, encoding) + "\n";
-  *out += "  Version: " + Display(header.version, encoding) + "\n";
-  *out += "  WellID:  " + Display(header.wellId, encoding) + "\n";
-  *out += "  Date:    " + Display(header.date, encoding) + "\n";
+void ShowObject(const BusinessObject& object, Encoding encoding, std::string* out) {
+  *out += "Object " + Display(object.id(), encoding) + "\n";
+  *out += "  Author:  " + Display(object.author(), encoding) + "\n";
+  *out += "  Version: " + Display(object.version(), encoding) + "\n";
+  *out += "  WellID:  " + Display(object.well_id(), encoding) + "\n";
+  *out += "  Date:    " + Display(object.date(), encoding) + "\n";
 
-  std::vector<std::pair<const std::string*, int>> open;  // table, rows so far
-  // Units by table, then field.
-  std::map<std::string, std::map<std::string, std::string, std::less<>>, std::less<>> units;
-  for (const FieldDefinition& definition : object.fields) {
-    units[definition.table].emplace(definition.field, definition.unit);
-  }
-  const auto unitOf = [&](const std::string& table, const std::string& field) -> std::string {
-    auto fields = units.find(table);
-    if (fields == units.end()) return std::string();
-    auto unit = fields->second.find(field);
-    return unit == fields->second.end() ? std::string() : unit->second;
-  };
-  for (const ContentItem& item : object.content) {
+  std::vector<int> rowsSoFar;  // of each open table
+  ContentWalk walk(object);
+  ContentEvent item;
+  while (walk.Next(&item)) {
     switch (item.step) {
       case ContentStep::kOpenTable:
-        *out += Indent(1 + 2 * open.size()) + "Table " + Display(item.name, encoding) + "\n";
-        open.emplace_back(&item.name, 0);
+        *out += Indent(1 + 2 * rowsSoFar.size()) + "Table " + Display(item.name, encoding) + "\n";
+        rowsSoFar.push_back(0);
         break;
       case ContentStep::kBeginRow:
-        if (open.empty()) break;
-        *out += Indent(2 * open.size()) + "Row " + std::to_string(++open.back().second) + "\n";
+        *out += Indent(2 * rowsSoFar.size()) + "Row " + std::to_string(++rowsSoFar.back()) + "\n";
         break;
       case ContentStep::kValue: {
-        if (open.empty()) break;
-        *out += Indent(1 + 2 * open.size()) + Display(item.name, encoding) + ": " +
+        *out += Indent(1 + 2 * rowsSoFar.size()) + Display(item.name, encoding) + ": " +
                 Display(item.text, encoding);
-        const std::string unit = unitOf(*open.back().first, item.name);
-        if (!unit.empty()) *out += " " + Display(unit, encoding);
+        const std::optional<FieldDefinition> field =
+            object.field_definition(walk.table(), item.name);
+        if (field && !field->unit.empty()) *out += " " + Display(field->unit, encoding);
         *out += "\n";
         break;
       }
       case ContentStep::kCloseTable:
-        if (!open.empty()) open.pop_back();
+        rowsSoFar.pop_back();
         break;
     }
     if (out->size() > (1 << 16)) {
@@ -106,18 +97,17 @@ void ShowObject(const ObjectContent& object, Encoding encoding, std::string* out
 }  // namespace
 
 int RunShow(const ShowOptions& options) {
-  Session session(std::cerr);
-  session.Open(options.file);
-  ObjectContent object;
+  EnsureTemplateRegistered(std::cerr);
+  const Document document = Document::Open(options.file);
   std::string out;
   bool first = true;
-  while (ReadNextObject(session.kuv(), &object)) {
+  for (const BusinessObject object : document.objects()) {
     if (!first) out += "\n";
     first = false;
     ShowObject(object, options.encoding, &out);
   }
   std::cout << out << std::flush;
-  return 0;
+  return kExitSuccess;
 }
 
 }  // namespace kuv::tool

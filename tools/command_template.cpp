@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "commands.h"
-#include "session.h"
+#include "kuv/document.hpp"
 #include "template_registration.h"
 #include "tool_error.h"
 
@@ -34,7 +34,7 @@ int ShowRegistered() {
   return kExitSuccess;
 }
 
-// Registers the file, as the file dialog would, after the library has
+// Registers the file, as the file dialog would, once the library has
 // accepted it; a template it refuses leaves the registration as it was.
 int Register(const std::string& path) {
   if (fs::path(path).filename() != kTemplateFileName) {
@@ -45,14 +45,12 @@ int Register(const std::string& path) {
   const std::string full = fs::absolute(path, error).lexically_normal().string();
   if (error) throw DataError("cannot resolve " + path + ": " + error.message());
 
-  const std::optional<std::string> previous = RegisteredTemplate();
-  RegisterTemplate(full);
   try {
-    Session session(std::cerr);
-  } catch (const ToolError& refused) {
-    RestoreRegistration(previous);
+    Template::Open(full);
+  } catch (const Error& refused) {
     throw DataError(full + " is not a usable template: " + refused.what());
   }
+  RegisterTemplate(full);
   std::cout << "registered " << full << "\n";
   return kExitSuccess;
 }

@@ -4,6 +4,7 @@
 #include <set>
 #include <utility>
 
+#include "content_walk.h"
 #include "tool_error.h"
 
 namespace kuv::tool {
@@ -28,54 +29,55 @@ void WriteCell(std::string* line, const std::string& text) {
 
 }  // namespace
 
-std::vector<std::string> TableNames(const ObjectContent& object) {
+std::vector<std::string> TableNames(const BusinessObject& object) {
   std::vector<std::string> names;
-  std::set<std::string> seen;
-  for (const ContentItem& item : object.content) {
-    if (item.step == ContentStep::kOpenTable && seen.insert(item.name).second) {
-      names.push_back(item.name);
+  std::set<std::string, std::less<>> seen;
+  ContentWalk walk(object);
+  ContentEvent item;
+  while (walk.Next(&item)) {
+    if (item.step == ContentStep::kOpenTable && seen.find(item.name) == seen.end()) {
+      seen.emplace(item.name);
+      names.emplace_back(item.name);
     }
   }
   return names;
 }
 
-void WriteCsvTable(std::ostream& out, const ObjectContent& object, const std::string& table,
+void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_view table,
                    Encoding encoding) {
-  const auto decode = [&](const std::string& bytes, const std::string& field) {
+  const auto decode = [&](std::string_view bytes, std::string_view field) {
     if (std::optional<std::string> text = DecodeText(bytes, encoding)) return std::move(*text);
-    throw DataError("object '" + DecodeForDisplay(object.header.id, encoding) + "', table '" +
+    throw DataError("object '" + DecodeForDisplay(object.id(), encoding) + "', table '" +
                     DecodeForDisplay(table, encoding) + "', field '" +
                     DecodeForDisplay(field, encoding) +
                     "': the text is not valid UTF-8; choose the document's encoding with "
                     "--encoding");
   };
 
-  // Gather the rows: one map from column to text per row.
+  // Gather the rows: one list of (column, text) per row.
   std::vector<Column> columns;
   std::map<Column, std::size_t> columnAt;
   std::vector<std::vector<std::pair<std::size_t, std::string>>> rows;
-  std::map<std::string, int> occurrences;  // of each field in the current row
-  std::vector<const std::string*> open;
+  std::map<std::string, int, std::less<>> occurrences;  // of each field in the current row
   bool found = false;
-  for (const ContentItem& item : object.content) {
+  ContentWalk walk(object);
+  ContentEvent item;
+  while (walk.Next(&item)) {
     switch (item.step) {
       case ContentStep::kOpenTable:
-        open.push_back(&item.name);
         found = found || item.name == table;
         break;
       case ContentStep::kCloseTable:
-        if (!open.empty()) open.pop_back();
         break;
       case ContentStep::kBeginRow:
-        if (!open.empty() && *open.back() == table) {
+        if (walk.table() == table) {
           rows.emplace_back();
           occurrences.clear();
         }
         break;
       case ContentStep::kValue: {
-        if (open.empty() || *open.back() != table) break;
-        if (rows.empty()) rows.emplace_back();
-        const Column column{item.name, occurrences[item.name]++};
+        if (walk.table() != table) break;
+        const Column column{std::string(item.name), occurrences[std::string(item.name)]++};
         auto [at, added] = columnAt.emplace(column, columns.size());
         if (added) columns.push_back(column);
         rows.back().emplace_back(at->second, decode(item.text, item.name));
@@ -84,13 +86,8 @@ void WriteCsvTable(std::ostream& out, const ObjectContent& object, const std::st
     }
   }
   if (!found) {
-    throw DataError("object '" + DecodeForDisplay(object.header.id, encoding) + "' has no table '" +
+    throw DataError("object '" + DecodeForDisplay(object.id(), encoding) + "' has no table '" +
                     DecodeForDisplay(table, encoding) + "'");
-  }
-
-  std::map<std::string, std::string> units;
-  for (const FieldDefinition& field : object.fields) {
-    if (field.table == table) units.emplace(field.field, field.unit);
   }
 
   std::string line;
@@ -101,8 +98,9 @@ void WriteCsvTable(std::ostream& out, const ObjectContent& object, const std::st
   line += "\r\n";
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (i > 0) line += ',';
-    auto unit = units.find(columns[i].first);
-    if (unit != units.end()) WriteCell(&line, decode(unit->second, columns[i].first));
+    if (std::optional<FieldDefinition> field = object.field_definition(table, columns[i].first)) {
+      WriteCell(&line, decode(field->unit, columns[i].first));
+    }
   }
   line += "\r\n";
   out << line;

@@ -5,20 +5,22 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "object_content.h"
+#include "kuv/document.hpp"
 #include "text_encoding.h"
 
 namespace kuv::tool {
 
 // The names of the tables of object, in the order they first appear.
-std::vector<std::string> TableNames(const ObjectContent& object);
+std::vector<std::string> TableNames(const BusinessObject& object);
 
 // The rows of every node of the table, wherever it nests, in document
-// order. A field that occurs twice in one row gets a second column. Throws
-// a ToolError when a text is not valid in the encoding.
-void WriteCsvTable(std::ostream& out, const ObjectContent& object, const std::string& table,
+// order. A field that occurs twice in one row gets a second column; the
+// units are those the object declares. Throws a ToolError when the object
+// has no such table or a text is not valid in the encoding.
+void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_view table,
                    Encoding encoding);
 
 }  // namespace kuv::tool

@@ -9,10 +9,24 @@
 namespace kuv::tool {
 
 // Each returns why the text cannot be stored in its place, or nullptr.
+
+// The rules of a document rebuilt exactly as given: those the document API
+// applies when it stores a text.
+const char* ProblemStoringValue(std::string_view text);
+// Table and field names of the content: they are tag texts.
+const char* ProblemStoringName(std::string_view text);
+// Header attributes and every text of a definition.
+const char* ProblemStoringAttribute(std::string_view text);
+// The table of a field definition and its unit: the definition keeps each
+// with the text after it, joined by a tab, and splits them at the first
+// tab when it is read.
+const char* ProblemStoringKeyPart(std::string_view text);
+
+// The stricter rules of objects built value by value on their
+// declarations, as the C interface builds them: no zero character, and a
+// name is not empty and holds no tab, since it stands in definitions too.
 const char* ProblemWithValue(std::string_view text);
-// Table and field names: they are tag texts, and stand in definitions.
 const char* ProblemWithName(std::string_view text);
-// Header attributes and the unit, type and parent of definitions.
 const char* ProblemWithAttribute(std::string_view text);
 
 }  // namespace kuv::tool

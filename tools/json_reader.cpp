@@ -27,11 +27,36 @@ const char* EncodingName(Encoding encoding) {
   return "";
 }
 
+using Rule = const char* (*)(std::string_view);
+
+// What each text of an object must allow, checked with its own rule.
+struct TextRules {
+  Rule attribute;   // the header's texts
+  Rule tableName;   // a table definition's table and parent
+  Rule fieldTable;  // the table of a field definition
+  Rule fieldName;   // the field of a field definition
+  Rule unit;
+  Rule type;
+  Rule contentName;  // the names of tables and fields in the content
+  Rule value;
+};
+
+// Version 1 objects are built value by value on their declarations.
+constexpr TextRules kPlacedRules = {
+    ProblemWithAttribute, ProblemWithName,      ProblemWithName, ProblemWithName,
+    ProblemWithAttribute, ProblemWithAttribute, ProblemWithName, ProblemWithValue};
+// Version 2 objects are rebuilt exactly, definitions included.
+constexpr TextRules kExactRules = {ProblemStoringAttribute, ProblemStoringAttribute,
+                                   ProblemStoringKeyPart,   ProblemStoringAttribute,
+                                   ProblemStoringKeyPart,   ProblemStoringAttribute,
+                                   ProblemStoringName,      ProblemStoringValue};
+
 // Turns one JSON object into an ObjectContent, knowing at every moment where
 // it stands, for messages.
 class ObjectReader {
  public:
-  ObjectReader(Encoding encoding, std::size_t index) : encoding_(encoding), index_(index) {}
+  ObjectReader(Encoding encoding, const TextRules& rules, std::size_t index)
+      : encoding_(encoding), rules_(rules), index_(index) {}
 
   ObjectContent Read(const json& source) {
     ObjectContent object;
@@ -41,7 +66,7 @@ class ObjectReader {
     object.header.author = Attribute(source, "author", false, "Author");
     object.header.version = Attribute(source, "version", false, "Version");
     object.header.wellId = Attribute(source, "wellId", false, "WellID");
-    object.header.date = Attribute(source, "date", false, "Date");
+    if (source.contains("date")) object.header.date = Attribute(source, "date", false, "Date");
     ReadDefinitions(source, &object);
     ReadContent(source, &object);
     return object;
@@ -84,7 +109,7 @@ class ObjectReader {
   // Encodes UTF-8 text for the document, checking that the format can hold
   // it there; where names the text for a message.
   std::string Encode(const std::string& text, const std::string& where, const char* what,
-                     const char* (*problemWith)(std::string_view)) {
+                     Rule problemWith) {
     std::optional<std::string> bytes = EncodeText(text, encoding_);
     if (!bytes) {
       throw DataError(where + ": the " + what + " holds " + FirstUnencodable(text, encoding_) +
@@ -100,7 +125,7 @@ class ObjectReader {
     const std::string text = Text(source, key, required, "");
     if (required) displayId_ = text;
     return Encode(text, Where("", ""), (std::string("attribute ") + name).c_str(),
-                  ProblemWithAttribute);
+                  rules_.attribute);
   }
 
   const json* ArrayMember(const json& holder, const char* key, const std::string& inside) {
@@ -123,9 +148,9 @@ class ObjectReader {
         const std::string parent = Text(entry, "parent", false, inside);
         const std::string where = Where(name, "");
         object->tables.push_back(
-            {Encode(name, where, "table name", ProblemWithName),
+            {Encode(name, where, "table name", rules_.tableName),
              parent.empty() ? std::string()
-                            : Encode(parent, where, "parent table name", ProblemWithName)});
+                            : Encode(parent, where, "parent table name", rules_.tableName)});
       }
     }
     if (const json* fields = ArrayMember(*found, "fields", ".definitions")) {
@@ -137,10 +162,10 @@ class ObjectReader {
         const std::string field = Text(entry, "field", true, inside);
         const std::string where = Where(table, field);
         object->fields.push_back(
-            {Encode(table, where, "table name", ProblemWithName),
-             Encode(field, where, "field name", ProblemWithName),
-             Encode(Text(entry, "unit", false, inside), where, "unit", ProblemWithAttribute),
-             Encode(Text(entry, "type", false, inside), where, "type", ProblemWithAttribute)});
+            {Encode(table, where, "table name", rules_.fieldTable),
+             Encode(field, where, "field name", rules_.fieldName),
+             Encode(Text(entry, "unit", false, inside), where, "unit", rules_.unit),
+             Encode(Text(entry, "type", false, inside), where, "type", rules_.type)});
       }
     }
   }
@@ -176,7 +201,7 @@ class ObjectReader {
       if (!frame.isRows) {
         const std::string name = TextAt(entry, "name", [&] { return PathOf(stack); });
         content.push_back({ContentStep::kOpenTable,
-                           Encode(name, Where(name, ""), "table name", ProblemWithName),
+                           Encode(name, Where(name, ""), "table name", rules_.contentName),
                            {}});
         auto rows = entry.find("rows");
         if (rows != entry.end() && !rows->is_array())
@@ -196,8 +221,8 @@ class ObjectReader {
           const std::string field = TextAt(value, "field", valueAt);
           const std::string where = Where(table, field);
           content.push_back(
-              {ContentStep::kValue, Encode(field, where, "field name", ProblemWithName),
-               Encode(TextAt(value, "value", valueAt), where, "value", ProblemWithValue)});
+              {ContentStep::kValue, Encode(field, where, "field name", rules_.contentName),
+               Encode(TextAt(value, "value", valueAt), where, "value", rules_.value)});
         }
       }
       auto tables = entry.find("tables");
@@ -220,28 +245,30 @@ class ObjectReader {
   static inline const json kEmptyArray = json::array();
 
   Encoding encoding_;
+  const TextRules& rules_;
   std::size_t index_;
   std::string displayId_;
 };
 
 // The format marks are optional, for hand-written JSON; when present they
-// must be this format's.
-void CheckFormat(const json& root) {
+// must be this format's. Without a version the JSON is read as version 1.
+int FormatVersion(const json& root) {
   auto format = root.find("format");
   if (format != root.end() && *format != kJsonFormatName) {
     throw DataError(std::string("JSON: \"format\" must be \"") + kJsonFormatName + "\"");
   }
   auto version = root.find("formatVersion");
-  if (version != root.end() &&
-      (!version->is_number_integer() || *version < 1 || *version > kJsonFormatVersion)) {
+  if (version == root.end()) return 1;
+  if (!version->is_number_integer() || *version < 1 || *version > kJsonFormatVersion) {
     throw DataError("JSON: this tool reads \"formatVersion\" 1 to " +
                     std::to_string(kJsonFormatVersion));
   }
+  return version->get<int>();
 }
 
 }  // namespace
 
-std::vector<ObjectContent> ParseJsonDocument(const std::string& text, Encoding encoding) {
+JsonDocument ParseJsonDocument(const std::string& text, Encoding encoding) {
   json root;
   try {
     root = json::parse(text);
@@ -249,20 +276,21 @@ std::vector<ObjectContent> ParseJsonDocument(const std::string& text, Encoding e
     throw DataError(std::string("invalid JSON: ") + error.what());
   }
   if (!root.is_object()) throw DataError("JSON: the document must be an object");
-  CheckFormat(root);
+  JsonDocument result;
+  result.formatVersion = FormatVersion(root);
   auto objects = root.find("objects");
   if (objects == root.end() || !objects->is_array()) {
     throw DataError("JSON: the document lacks its \"objects\" array");
   }
-  std::vector<ObjectContent> result;
-  result.reserve(objects->size());
+  const TextRules& rules = result.formatVersion >= 2 ? kExactRules : kPlacedRules;
+  result.objects.reserve(objects->size());
   for (std::size_t i = 0; i < objects->size(); ++i) {
-    result.push_back(ObjectReader(encoding, i).Read((*objects)[i]));
+    result.objects.push_back(ObjectReader(encoding, rules, i).Read((*objects)[i]));
   }
   return result;
 }
 
-std::vector<ObjectContent> ReadJsonDocument(const std::string& path, Encoding encoding) {
+JsonDocument ReadJsonDocument(const std::string& path, Encoding encoding) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw DataError("cannot read " + path);
   // One read of the whole file: the parser wants it in memory anyway.

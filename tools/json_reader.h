@@ -11,13 +11,21 @@
 
 namespace kuv::tool {
 
+struct JsonDocument {
+  // 1 for JSON without a "formatVersion".
+  int formatVersion = 1;
+  std::vector<ObjectContent> objects;
+};
+
 // Throws a ToolError for a file that cannot be read, JSON that is invalid
 // or not of this shape, and text that the encoding or the document format
 // cannot hold; the message names the object, table and field concerned.
-std::vector<ObjectContent> ReadJsonDocument(const std::string& path, Encoding encoding);
+// Version 2 texts are checked by the rules of a document rebuilt exactly,
+// version 1 texts by the stricter ones of objects built value by value.
+JsonDocument ReadJsonDocument(const std::string& path, Encoding encoding);
 
 // The same for JSON text already in memory.
-std::vector<ObjectContent> ParseJsonDocument(const std::string& text, Encoding encoding);
+JsonDocument ParseJsonDocument(const std::string& text, Encoding encoding);
 
 }  // namespace kuv::tool
 

@@ -1,18 +1,20 @@
 #include "json_writer.h"
 
-#include <algorithm>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "content_walk.h"
 #include "tool_error.h"
 
 namespace kuv::tool {
 
 // A streaming JSON writer with two-space indentation. It keeps one flag per
-// open container instead of recursing, and stops indenting deeper than
-// kMaxIndent levels so that deeply nested tables cost linear space.
+// open container instead of recursing. Containers deeper than kMaxIndent
+// levels are written on one line, so that deeply nested tables cost little
+// more than their text.
 class JsonDocumentWriter::Emitter {
  public:
   explicit Emitter(std::ostream& out) : out_(out) { buffer_.reserve(kFlushAt + 4096); }
@@ -74,8 +76,9 @@ class JsonDocumentWriter::Emitter {
   static constexpr std::size_t kMaxIndent = 32;
 
   void NewLine() {
+    if (hasMembers_.size() > kMaxIndent) return;
     buffer_ += '\n';
-    buffer_.append(2 * std::min(hasMembers_.size(), kMaxIndent), ' ');
+    buffer_.append(2 * hasMembers_.size(), ' ');
   }
 
   void Element() {
@@ -85,7 +88,7 @@ class JsonDocumentWriter::Emitter {
       return;
     }
     if (hasMembers_.empty()) return;
-    if (hasMembers_.back()) buffer_ += ',';
+    if (hasMembers_.back()) buffer_ += hasMembers_.size() > kMaxIndent ? ", " : ",";
     hasMembers_.back() = true;
     NewLine();
   }
@@ -150,8 +153,8 @@ namespace {
 
 // Where a text stands in its object, for a message.
 struct Place {
-  const std::string* table = nullptr;
-  const std::string* field = nullptr;
+  std::optional<std::string_view> table;
+  std::optional<std::string_view> field;
   const char* attribute = nullptr;
 };
 
@@ -159,16 +162,14 @@ struct Place {
 // stops the export with a message naming where it stands.
 class Decoder {
  public:
-  Decoder(Encoding encoding, const ObjectHeader& header) : encoding_(encoding), header_(header) {}
+  Decoder(Encoding encoding, std::string_view id) : encoding_(encoding), id_(id) {}
 
-  std::string operator()(const std::string& bytes, Place place) const {
+  std::string operator()(std::string_view bytes, const Place& place = Place()) const {
     if (std::optional<std::string> text = DecodeText(bytes, encoding_)) return std::move(*text);
-    std::string where = "object '" + DecodeForDisplay(header_.id, encoding_) + "'";
+    std::string where = "object '" + DecodeForDisplay(id_, encoding_) + "'";
     if (place.attribute != nullptr) where += std::string(", attribute ") + place.attribute;
-    if (place.table != nullptr)
-      where += ", table '" + DecodeForDisplay(*place.table, encoding_) + "'";
-    if (place.field != nullptr)
-      where += ", field '" + DecodeForDisplay(*place.field, encoding_) + "'";
+    if (place.table) where += ", table '" + DecodeForDisplay(*place.table, encoding_) + "'";
+    if (place.field) where += ", field '" + DecodeForDisplay(*place.field, encoding_) + "'";
     throw DataError(where +
                     ": the text is not valid UTF-8; choose the document's encoding with "
                     "--encoding");
@@ -176,7 +177,7 @@ class Decoder {
 
  private:
   Encoding encoding_;
-  const ObjectHeader& header_;
+  std::string_view id_;
 };
 
 // Where the content walk stands inside one open table.
@@ -197,37 +198,36 @@ JsonDocumentWriter::JsonDocumentWriter(std::ostream& out, Encoding encoding)
 
 JsonDocumentWriter::~JsonDocumentWriter() = default;
 
-void JsonDocumentWriter::WriteObject(const ObjectContent& object) {
+void JsonDocumentWriter::WriteObject(const BusinessObject& object) {
   Emitter& json = *emitter_;
-  const Decoder decode(encoding_, object.header);
-  const ObjectHeader& header = object.header;
+  const Decoder decode(encoding_, object.id());
 
   json.BeginObject();
   json.Key("id");
-  json.String(decode(header.id, {}));
+  json.String(decode(object.id()));
   json.Key("author");
-  json.String(decode(header.author, {nullptr, nullptr, "Author"}));
+  json.String(decode(object.author(), {{}, {}, "Author"}));
   json.Key("version");
-  json.String(decode(header.version, {nullptr, nullptr, "Version"}));
+  json.String(decode(object.version(), {{}, {}, "Version"}));
   json.Key("wellId");
-  json.String(decode(header.wellId, {nullptr, nullptr, "WellID"}));
+  json.String(decode(object.well_id(), {{}, {}, "WellID"}));
   json.Key("date");
-  json.String(decode(header.date, {nullptr, nullptr, "Date"}));
+  json.String(decode(object.date(), {{}, {}, "Date"}));
 
   json.Key("definitions");
   json.BeginObject();
   json.Key("tables");
   json.BeginArray();
-  for (const TableDefinition& table : object.tables) {
-    const Place where{&table.table};
+  for (const TableDefinition& table : object.table_definitions()) {
+    const Place where{table.table, {}};
     json.FlatObject(
         {{"name", decode(table.table, where)}, {"parent", decode(table.parent, where)}});
   }
   json.EndArray();
   json.Key("fields");
   json.BeginArray();
-  for (const FieldDefinition& field : object.fields) {
-    const Place where{&field.table, &field.field};
+  for (const FieldDefinition& field : object.field_definitions()) {
+    const Place where{field.table, field.field};
     json.FlatObject({{"table", decode(field.table, where)},
                      {"field", decode(field.field, where)},
                      {"unit", decode(field.unit, where)},
@@ -238,10 +238,10 @@ void JsonDocumentWriter::WriteObject(const ObjectContent& object) {
 
   json.Key("tables");
   json.BeginArray();
-  // One entry per open table: its name (for messages) and its row state.
-  std::vector<std::pair<const std::string*, RowState>> open;
+  // The row state of each open table.
+  std::vector<RowState> open;
   const auto closeRow = [&] {
-    RowState& state = open.back().second;
+    RowState& state = open.back();
     if (state == RowState::kNone) return;
     json.EndArray();  // the row's values or its child tables
     json.EndObject();
@@ -252,51 +252,41 @@ void JsonDocumentWriter::WriteObject(const ObjectContent& object) {
     json.BeginObject();
     json.Key("values");
     json.BeginArray();
-    open.back().second = RowState::kInValues;
+    open.back() = RowState::kInValues;
   };
-  for (const ContentItem& item : object.content) {
+  ContentWalk walk(object);
+  ContentEvent item;
+  while (walk.Next(&item)) {
     switch (item.step) {
       case ContentStep::kOpenTable:
-        if (!open.empty()) {
-          if (open.back().second == RowState::kNone) beginRow();
-          if (open.back().second == RowState::kInValues) {
-            json.EndArray();
-            json.Key("tables");
-            json.BeginArray();
-            open.back().second = RowState::kInTables;
-          }
+        if (!open.empty() && open.back() == RowState::kInValues) {
+          json.EndArray();
+          json.Key("tables");
+          json.BeginArray();
+          open.back() = RowState::kInTables;
         }
         json.BeginObject();
         json.Key("name");
-        json.String(decode(item.name, {&item.name}));
+        json.String(decode(item.name, {item.name, {}}));
         json.Key("rows");
         json.BeginArray();
-        open.emplace_back(&item.name, RowState::kNone);
+        open.push_back(RowState::kNone);
         break;
       case ContentStep::kBeginRow:
-        if (!open.empty()) beginRow();
+        beginRow();
         break;
       case ContentStep::kValue: {
-        if (open.empty()) break;
-        if (open.back().second != RowState::kInValues) beginRow();
-        const Place where{open.back().first, &item.name};
+        const Place where{walk.table(), item.name};
         json.FlatObject({{"field", decode(item.name, where)}, {"value", decode(item.text, where)}});
         break;
       }
       case ContentStep::kCloseTable:
-        if (open.empty()) break;
         closeRow();
         json.EndArray();
         json.EndObject();
         open.pop_back();
         break;
     }
-  }
-  while (!open.empty()) {
-    closeRow();
-    json.EndArray();
-    json.EndObject();
-    open.pop_back();
   }
   json.EndArray();
   json.EndObject();

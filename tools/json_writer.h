@@ -1,6 +1,6 @@
 // Writes documents as JSON, one business object at a time. The shape:
 //
-//   {"format": "kuv-json", "formatVersion": 1, "objects": [
+//   {"format": "kuv-json", "formatVersion": 2, "objects": [
 //     {"id": ..., "author": ..., "version": ..., "wellId": ..., "date": ...,
 //      "definitions": {"tables": [{"name": ..., "parent": ...}],
 //                      "fields": [{"table": ..., "field": ..., "unit": ..., "type": ...}]},
@@ -8,7 +8,10 @@
 //                   {"values": [{"field": ..., "value": ...}],
 //                    "tables": [ child tables of the row, same shape ]}]}]}]}
 //
-// Arrays keep document order; "parent" is "" for a top-level table.
+// Arrays keep document order; "parent" is "" for a top-level table. The
+// definitions are all of the object's, in the order a saved document lists
+// them, so that the JSON holds everything a document does. Version 1 listed
+// only the definitions of fields and tables that hold values.
 #ifndef KUV_TOOLS_JSON_WRITER_H_
 #define KUV_TOOLS_JSON_WRITER_H_
 
@@ -16,13 +19,13 @@
 #include <ostream>
 #include <string>
 
-#include "object_content.h"
+#include "kuv/document.hpp"
 #include "text_encoding.h"
 
 namespace kuv::tool {
 
 inline constexpr const char* kJsonFormatName = "kuv-json";
-inline constexpr int kJsonFormatVersion = 1;
+inline constexpr int kJsonFormatVersion = 2;
 
 class JsonDocumentWriter {
  public:
@@ -31,9 +34,10 @@ class JsonDocumentWriter {
   JsonDocumentWriter(const JsonDocumentWriter&) = delete;
   JsonDocumentWriter& operator=(const JsonDocumentWriter&) = delete;
 
-  // Throws a ToolError naming the object, table and field of a text that
-  // is not valid in the encoding (only utf-8 can fail).
-  void WriteObject(const ObjectContent& object);
+  // Writes the object as it walks it. Throws a ToolError naming the
+  // object, table and field of a text that is not valid in the encoding
+  // (only utf-8 can fail).
+  void WriteObject(const BusinessObject& object);
 
   // Closes the document and flushes it.
   void Finish();

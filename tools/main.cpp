@@ -45,7 +45,9 @@ int main(int argc, char** argv) {
 
   ExportOptions exporting;
   CLI::App* exportCommand = app.add_subcommand(
-      "export", "Write a document as JSON (everything) or one of its tables as CSV");
+      "export",
+      "Write a document as JSON (everything, which import gives back byte for byte) or one of its "
+      "tables as CSV");
   exportCommand->add_option("FILE", exporting.file, "The document")->required();
   exportCommand->add_option("--format", exporting.format, "json or csv")
       ->required()
@@ -62,8 +64,10 @@ int main(int argc, char** argv) {
   ImportOptions importing;
   CLI::App* importCommand = app.add_subcommand(
       "import",
-      "Build a document from JSON written by export. The library stamps each object's Date "
-      "with the current time, so the Date of the JSON is not kept");
+      "Build a document from JSON written by export. JSON of formatVersion 2 gives back the "
+      "document it came from byte for byte, Dates and definitions included; formatVersion 1 is "
+      "built value by value on the template's definitions, each Date stamped with the current "
+      "time");
   importCommand->add_option("FILE", importing.file, "The JSON file")->required();
   importCommand->add_option("-o,--output", importing.output, "The document to write")->required();
   AddEncodingOption(importCommand, &importing.encoding);

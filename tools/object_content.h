@@ -1,9 +1,10 @@
-// One business object as the tool handles it: header, definitions and
+// One business object as JSON describes it: header, definitions and
 // content, all in the document's own 8-bit text.
 #ifndef KUV_TOOLS_OBJECT_CONTENT_H_
 #define KUV_TOOLS_OBJECT_CONTENT_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,15 +15,15 @@ struct ObjectHeader {
   std::string author;
   std::string version;
   std::string wellId;
-  std::string date;
+  std::optional<std::string> date;  // nullopt when the JSON gives none
 };
 
-struct TableDefinition {
+struct TableDefinitionText {
   std::string table;
   std::string parent;  // empty for a top-level table
 };
 
-struct FieldDefinition {
+struct FieldDefinitionText {
   std::string table;
   std::string field;
   std::string unit;
@@ -42,8 +43,8 @@ struct ContentItem {
 
 struct ObjectContent {
   ObjectHeader header;
-  std::vector<TableDefinition> tables;
-  std::vector<FieldDefinition> fields;
+  std::vector<TableDefinitionText> tables;
+  std::vector<FieldDefinitionText> fields;
   std::vector<ContentItem> content;
 };
 

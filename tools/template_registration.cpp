@@ -35,4 +35,14 @@ void EnsureTemplateRegistered(std::ostream& notices) {
   notices << "registered the bundled template " << shipped << "\n";
 }
 
+Template OpenRegisteredTemplate() {
+  const std::optional<std::string> registered = RegisteredTemplate();
+  if (!registered || registered->empty()) throw DataError("no template is registered");
+  try {
+    return Template::Open(*registered);
+  } catch (const Error& error) {
+    throw DataError(std::string("cannot read the template: ") + error.what());
+  }
+}
+
 }  // namespace kuv::tool

@@ -1,14 +1,16 @@
 // The tool's side of the registered template: the value FileName of the
 // key KUV/Template. On Windows it lives in the registry; elsewhere it is a
 // file under $XDG_CONFIG_HOME (or $HOME/.config), holding the path's bytes
-// and one terminating zero byte. The library reads the same value when it
-// is loaded.
+// and one terminating zero byte. Hosts of the library's C interface read
+// the same value when they load it.
 #ifndef KUV_TOOLS_TEMPLATE_REGISTRATION_H_
 #define KUV_TOOLS_TEMPLATE_REGISTRATION_H_
 
 #include <optional>
 #include <ostream>
 #include <string>
+
+#include "kuv/document.hpp"
 
 namespace kuv::tool {
 
@@ -25,15 +27,15 @@ std::optional<std::string> RegisteredTemplate();
 // the value cannot be written.
 void RegisterTemplate(const std::string& path);
 
-// Puts back a registration taken earlier with RegisteredTemplate: the
-// path, or no value at all.
-void RestoreRegistration(const std::optional<std::string>& previous);
-
 // Makes sure that a registered template exists. When none is registered,
 // or the registered one no longer exists, registers the template that ships
 // with the tool and says so on notices, as the file dialog would have asked.
 // Throws a ToolError when the shipped template is missing too.
 void EnsureTemplateRegistered(std::ostream& notices);
+
+// Reads the registered template, as a host of the C interface would attach
+// it. Throws a ToolError with the library's message when it cannot.
+Template OpenRegisteredTemplate();
 
 }  // namespace kuv::tool
 

@@ -66,13 +66,4 @@ void RegisterTemplate(const std::string& path) {
   }
 }
 
-void RestoreRegistration(const std::optional<std::string>& previous) {
-  if (previous) {
-    RegisterTemplate(*previous);
-    return;
-  }
-  std::error_code ignored;
-  fs::remove(TemplateValueFile(), ignored);
-}
-
 }  // namespace kuv::tool

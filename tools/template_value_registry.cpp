@@ -75,15 +75,4 @@ void RegisterTemplate(const std::string& path) {
   }
 }
 
-void RestoreRegistration(const std::optional<std::string>& previous) {
-  if (previous) {
-    RegisterTemplate(*previous);
-    return;
-  }
-  HKEY raw = nullptr;
-  if (::RegOpenKeyA(HKEY_LOCAL_MACHINE, kTemplateKeyPath, &raw) != ERROR_SUCCESS) return;
-  const OpenKey key(raw);
-  ::RegDeleteValueA(key.get(), kValueName);
-}
-
 }  // namespace kuv::tool

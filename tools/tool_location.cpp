@@ -62,8 +62,6 @@ std::string Locate([[maybe_unused]] const char* inBuildTree, const char* relativ
 
 }  // namespace
 
-std::string ShippedLibraryPath() { return Locate(KUV_BUILD_LIBRARY, KUV_INSTALLED_LIBRARY); }
-
 std::string ShippedTemplatePath() { return Locate(KUV_BUILD_TEMPLATE, KUV_INSTALLED_TEMPLATE); }
 
 }  // namespace kuv::tool

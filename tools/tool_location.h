@@ -1,15 +1,11 @@
-// Where the files the tool ships with lie: the shared library and the
-// template Standard.kvt, found relative to the running executable, in the
-// build tree or in an installed prefix.
+// Where the template the tool ships with lies, found relative to the
+// running executable, in the build tree or in an installed prefix.
 #ifndef KUV_TOOLS_TOOL_LOCATION_H_
 #define KUV_TOOLS_TOOL_LOCATION_H_
 
 #include <string>
 
 namespace kuv::tool {
-
-// The shared library the tool was built with.
-std::string ShippedLibraryPath();
 
 // The template that ships with the tool: examples/Standard.kvt of the
 // source tree when run from the build tree, share/kuv/Standard.kvt of the

@@ -24,6 +24,7 @@ TEST_F(Export, JsonKeepsHeaderDefinitionsAndNestedRows) {
   ASSERT_EQ(run.status, 0) << run.err;
   const json document = json::parse(run.out);
   EXPECT_EQ(document["format"], "kuv-json");
+  EXPECT_EQ(document["formatVersion"], 2);
   ASSERT_EQ(document["objects"].size(), 3u);
   const json& sample = document["objects"][0];
   EXPECT_EQ(sample["id"], "Sample");
@@ -31,9 +32,10 @@ TEST_F(Export, JsonKeepsHeaderDefinitionsAndNestedRows) {
   EXPECT_EQ(sample["version"], "7");
   EXPECT_EQ(sample["wellId"], "W&1 \"north\"");
   EXPECT_EQ(sample["date"], "20021001T14:05:00000");
+  // Every definition, in the order the document lists them.
   EXPECT_EQ(sample["definitions"]["tables"],
             json::parse(R"([{"name":"A","parent":""},{"name":"B","parent":"A"},
-                            {"name":"D","parent":"B"},{"name":"C","parent":"A"},
+                            {"name":"C","parent":"A"},{"name":"D","parent":"B"},
                             {"name":"Z","parent":""}])"));
   EXPECT_EQ(sample["definitions"]["fields"][0],
             json::parse(R"({"table":"A","field":"a1","unit":"m","type":"float"})"));
@@ -56,6 +58,17 @@ TEST_F(Export, JsonKeepsHeaderDefinitionsAndNestedRows) {
   const json& empty = document["objects"][1];
   EXPECT_TRUE(empty["tables"].empty());
   EXPECT_TRUE(empty["definitions"]["fields"].empty());
+}
+
+TEST_F(Export, JsonListsDefinitionsThatHoldNoValue) {
+  // The template declares more survey fields than the sample fills.
+  const ToolRun run = Run({"export", Example("kestrel3_header_survey.kuv"), "--format", "json",
+                           "--object", "DeviationSurvey"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json fields = json::parse(run.out)["objects"][0]["definitions"]["fields"];
+  bool declaredDogLeg = false;
+  for (const json& field : fields) declaredDogLeg = declaredDogLeg || field["field"] == "DogLeg";
+  EXPECT_TRUE(declaredDogLeg) << fields;
 }
 
 TEST_F(Export, ObjectOptionSelectsOneObject) {

@@ -1,15 +1,18 @@
-// The tool's parts that carry logic of their own: text encoding, the
-// rebuilding of tables from enumerated values, CSV quoting and the limits
-// of what a document can hold.
+// The tool's parts that carry logic of their own: text encoding, the walk
+// over a document's tables and its comparison, CSV quoting, the limits of
+// what a document can hold.
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "content_builder.h"
+#include "content_compare.h"
+#include "content_walk.h"
 #include "csv_writer.h"
 #include "format_limits.h"
+#include "kuv/document.hpp"
 #include "text_encoding.h"
 
 namespace kuv::tool {
@@ -57,20 +60,33 @@ TEST(TextEncoding, MalformedUtf8IsRefusedOrReplacedForDisplay) {
   EXPECT_FALSE(EncodingNamed("ascii"));
 }
 
+// A document built through the API, for the parts that read one.
+class SampleObject {
+ public:
+  SampleObject() : object_(*document_.CreateObject("X", "", "", "")) {}
+  BusinessObject& object() { return object_; }
+
+ private:
+  Document document_;
+  BusinessObject object_;
+};
+
 // Content as a compact text: "[T" opens table T, "|" begins a row, "f=v" is
 // a value, "]" closes the table.
-std::string Outline(const std::vector<ContentItem>& content) {
+std::string Outline(const BusinessObject& object) {
   std::string text;
-  for (const ContentItem& item : content) {
+  ContentWalk walk(object);
+  ContentEvent item;
+  while (walk.Next(&item)) {
     switch (item.step) {
       case ContentStep::kOpenTable:
-        text += "[" + item.name;
+        text += "[" + std::string(item.name);
         break;
       case ContentStep::kBeginRow:
         text += "|";
         break;
       case ContentStep::kValue:
-        text += " " + item.name + "=" + item.text;
+        text += " " + std::string(item.name) + "=" + std::string(item.text);
         break;
       case ContentStep::kCloseTable:
         text += "]";
@@ -80,75 +96,66 @@ std::string Outline(const std::vector<ContentItem>& content) {
   return text;
 }
 
-std::string Rebuild(const std::vector<ValueRecord>& records,
-                    ContentBuilder::IsParent isParent = nullptr) {
-  ContentBuilder builder(std::move(isParent));
-  for (const ValueRecord& record : records) builder.Add(record);
-  return Outline(builder.Finish());
+TEST(ContentWalk, GivesRowsValuesThenChildTablesAndEmptyNodes) {
+  SampleObject sample;
+  Table a = sample.object().AddTable("A");
+  Row first = a.AddRow();
+  first.AddValue("a", "1");
+  first.AddChildTable("B").AddRow().AddValue("b", "2");
+  first.AddChildTable("C");
+  a.AddRow();
+  sample.object().AddTable("Z").AddRow().AddValue("z", "3");
+  EXPECT_EQ(Outline(sample.object()), "[A| a=1[B| b=2][C]|][Z| z=3]");
 }
 
-TEST(ContentBuilder, RowsAndChildTablesComeBackInPlace) {
-  // Two rows of A, each with a value and a child table B of one row.
-  EXPECT_EQ(Rebuild({{"A", "", "a", "1", 0},
-                     {"B", "A", "b", "2", 0},
-                     {"A", "", "a", "3", 1},
-                     {"B", "A", "b", "4", 0}}),
-            "[A| a=1[B| b=2]| a=3[B| b=4]]");
-  // Back up from a grandchild to a new row of the child, then to A.
-  EXPECT_EQ(Rebuild({{"A", "", "a", "1", 0},
-                     {"B", "A", "b", "2", 0},
-                     {"C", "B", "c", "3", 0},
-                     {"B", "A", "b", "4", 1},
-                     {"A", "", "a", "5", 1}}),
-            "[A| a=1[B| b=2[C| c=3]| b=4]| a=5]");
-  // Sibling child tables share their parent's row.
-  EXPECT_EQ(Rebuild({{"A", "", "a", "1", 0}, {"B", "A", "b", "2", 0}, {"C", "A", "c", "3", 0}}),
-            "[A| a=1[B| b=2][C| c=3]]");
-}
-
-TEST(ContentBuilder, RowPositionsTellTableNodesAndEmptyRowsApart) {
-  // Positions starting again mean a second node of the same table.
-  EXPECT_EQ(Rebuild({{"A", "", "a", "1", 0}, {"A", "", "a", "2", 1}, {"A", "", "a", "3", 0}}),
-            "[A| a=1| a=2][A| a=3]");
-  // A skipped position is a row without values.
-  EXPECT_EQ(Rebuild({{"A", "", "a", "1", 0}, {"A", "", "a", "2", 2}}), "[A| a=1|| a=2]");
-  // A top-level table that follows another.
-  EXPECT_EQ(Rebuild({{"A", "", "a", "1", 0}, {"Z", "", "z", "2", 0}}), "[A| a=1][Z| z=2]");
-}
-
-TEST(ContentBuilder, ParentWithoutValuesIsPlacedByItsDeclaration) {
-  const auto isParent = [](const std::string& table, const std::string& parent) {
-    return table == "B" && parent == "A";
-  };
-  // B's row holds only the child table C.
-  EXPECT_EQ(Rebuild({{"A", "", "a", "1", 0}, {"C", "B", "c", "2", 0}}, isParent),
-            "[A| a=1[B|[C| c=2]]]");
-  // Nothing declares the parent: it stands at the top level.
-  EXPECT_EQ(Rebuild({{"C", "B", "c", "2", 0}}), "[B|[C| c=2]]");
-}
-
-TEST(ContentBuilder, DeepNestingNeedsNoRecursion) {
-  std::vector<ValueRecord> records;
+TEST(ContentWalk, DeepNestingNeedsNoRecursion) {
+  SampleObject sample;
   const int depth = 100000;
-  for (int i = 0; i < depth; ++i) {
-    records.push_back(
-        {"T" + std::to_string(i), i == 0 ? "" : "T" + std::to_string(i - 1), "f", "v", 0});
+  Row row = sample.object().AddTable("T").AddRow();
+  for (int i = 1; i < depth; ++i) row = row.AddChildTable("T").AddRow();
+  row.AddValue("f", "v");
+  ContentWalk walk(sample.object());
+  ContentEvent item;
+  std::size_t steps = 0;
+  std::string_view innermost;
+  while (walk.Next(&item)) {
+    ++steps;
+    if (item.step == ContentStep::kValue) innermost = walk.table();
   }
-  ContentBuilder builder(nullptr);
-  for (const ValueRecord& record : records) builder.Add(record);
-  const std::vector<ContentItem> content = builder.Finish();
-  EXPECT_EQ(content.size(), static_cast<std::size_t>(4 * depth));
+  EXPECT_EQ(steps, static_cast<std::size_t>(3 * depth + 1));
+  EXPECT_EQ(innermost, "T");
+}
+
+TEST(ContentCompare, NamesTheTableWhereTheRunsPart) {
+  SampleObject sample;
+  Table a = sample.object().AddTable("A");
+  a.AddRow().AddValue("a", "1");
+  a.AddRow().AddValue("a", "2");
+  const std::vector<ContentItem> oneRow = {{ContentStep::kOpenTable, "A", ""},
+                                           {ContentStep::kBeginRow, "", ""},
+                                           {ContentStep::kValue, "a", "1"},
+                                           {ContentStep::kValue, "a", "2"},
+                                           {ContentStep::kCloseTable, "", ""}};
+  ContentWalk walk(sample.object());
+  EXPECT_EQ(FirstDifference(StepsOf(oneRow), StepsOf(walk), Rows::kIgnored), std::nullopt);
+  ContentWalk again(sample.object());
+  EXPECT_EQ(FirstDifference(StepsOf(oneRow), StepsOf(again), Rows::kCompared), "A");
+  const std::vector<ContentItem> otherTable = {{ContentStep::kOpenTable, "B", ""}};
+  ContentWalk third(sample.object());
+  EXPECT_EQ(FirstDifference(StepsOf(otherTable), StepsOf(third), Rows::kIgnored), "B");
 }
 
 TEST(CsvWriter, QuotesAsRfc4180AndGivesRepeatedFieldsTheirOwnColumn) {
-  ObjectContent object;
-  object.header.id = "X";
-  object.fields = {{"T", "name", "", "string"}, {"T", "depth", "m", "float"}};
-  object.content = {
-      {ContentStep::kOpenTable, "T", ""},        {ContentStep::kBeginRow, "", ""},
-      {ContentStep::kValue, "name", "a, \"b\""}, {ContentStep::kValue, "depth", "1"},
-      {ContentStep::kBeginRow, "", ""},          {ContentStep::kValue, "name", "two\nlines"},
-      {ContentStep::kValue, "name", "again"},    {ContentStep::kCloseTable, "", ""}};
+  SampleObject sample;
+  BusinessObject& object = sample.object();
+  object.SetFieldDefinition("T", "depth", "m", "float");
+  Table table = object.AddTable("T");
+  Row first = table.AddRow();
+  first.AddValue("name", "a, \"b\"");
+  first.AddValue("depth", "1");
+  Row second = table.AddRow();
+  second.AddValue("name", "two\nlines");
+  second.AddValue("name", "again");
   std::ostringstream out;
   WriteCsvTable(out, object, "T", Encoding::kCp1252);
   EXPECT_EQ(out.str(),
@@ -173,6 +180,61 @@ TEST(FormatLimits, RefusesTextThatWouldReadBackDifferently) {
   EXPECT_NE(ProblemWithAttribute("FieldDef"), nullptr);
   EXPECT_NE(ProblemWithAttribute("Type="), nullptr);
   EXPECT_NE(ProblemWithName("Unit="), nullptr);
+}
+
+// Messages come from these rules, the refusals from the document API:
+// they must not drift apart.
+TEST(FormatLimits, ExactRulesAreThoseTheDocumentApiApplies) {
+  const auto refused = [](const auto& action) {
+    try {
+      action();
+    } catch (const std::invalid_argument&) {
+      return true;
+    }
+    return false;
+  };
+  const std::vector<std::string> texts = {"",
+                                          "Casing",
+                                          "a b",
+                                          "a\tb",
+                                          "two\nlines",
+                                          "a<b",
+                                          "a>b",
+                                          "it's",
+                                          "/x",
+                                          "!x",
+                                          "?x",
+                                          "x/",
+                                          "DataDescription",
+                                          "DataDescriptions",
+                                          "MyFieldDef",
+                                          "TableDefs",
+                                          "Unit=",
+                                          "=x",
+                                          "\x80\xff",
+                                          std::string("a\0b", 3)};
+  for (const std::string& text : texts) {
+    SampleObject sample;
+    BusinessObject& object = sample.object();
+    Row row = object.AddTable("T").AddRow();
+    EXPECT_EQ(ProblemStoringName(text) != nullptr, refused([&] { row.AddValue(text, ""); }))
+        << text;
+    EXPECT_EQ(ProblemStoringName(text) != nullptr, refused([&] { row.AddChildTable(text); }))
+        << text;
+    EXPECT_EQ(ProblemStoringValue(text) != nullptr, refused([&] { row.AddValue("f", text); }))
+        << text;
+    EXPECT_EQ(ProblemStoringAttribute(text) != nullptr, refused([&] { object.set_date(text); }))
+        << text;
+    EXPECT_EQ(ProblemStoringAttribute(text) != nullptr,
+              refused([&] { object.SetTableDefinition("T", text); }))
+        << text;
+    EXPECT_EQ(ProblemStoringAttribute(text) != nullptr,
+              refused([&] { object.SetFieldDefinition("T", "f", "", text); }))
+        << text;
+  }
+  // A definition splits its key and its text at the first tab.
+  EXPECT_NE(ProblemStoringKeyPart("a\tb"), nullptr);
+  EXPECT_EQ(ProblemStoringAttribute("a\tb"), nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,55 @@
+// Builds business objects from the objects that JSON describes, in one of
+// two ways by the JSON's format version.
+#ifndef KUV_TOOLS_OBJECT_IMPORT_H_
+#define KUV_TOOLS_OBJECT_IMPORT_H_
+
+#include <string>
+#include <string_view>
+
+#include "kuv/document.hpp"
+#include "object_content.h"
+#include "progress_bar.h"
+#include "text_encoding.h"
+
+namespace kuv::tool {
+
+// How many values are in so far, shown on a progress bar.
+class ImportProgress {
+ public:
+  explicit ImportProgress(long long values) : bar_("importing", values) {}
+  void AddValue() { bar_.Update(++values_); }
+  void Finish() { bar_.Finish(values_); }
+
+ private:
+  ProgressBar bar_;
+  long long values_ = 0;
+};
+
+// "object 'ID', table 'T', field 'F'" for messages; an empty table or field
+// is left out.
+std::string Where(std::string_view id, Encoding encoding, std::string_view table = {},
+                  std::string_view field = {});
+
+// Format version 2: appends the object exactly as given, its Date and its
+// definitions (those alone, in whatever order) included, and its tables,
+// rows and values as the JSON nests them. Throws a ToolError naming the
+// object, table and field of what it cannot take.
+void ImportExactly(Document& document, const ObjectContent& object, Encoding encoding,
+                   ImportProgress& progress);
+
+// Throws a ToolError when the document, saved and read again, would not be
+// what was built: the format marks no rows, so a tree built exactly can
+// hold rows that a reader would join or split.
+void CheckReadsBack(const Document& document, Encoding encoding);
+
+// Format version 1: appends the object as the C interface builds one: its
+// Date stamped now, the template's definitions for its ID first, the
+// JSON's added, and the values put one by one where the declarations place
+// them. Throws a ToolError when a definition conflicts with the template's,
+// a value has no place, or what was built is not what the JSON describes.
+void ImportPlaced(Document& document, const Template& definitions, const ObjectContent& object,
+                  Encoding encoding, ImportProgress& progress);
+
+}  // namespace kuv::tool
+
+#endif  // KUV_TOOLS_OBJECT_IMPORT_H_
