@@ -308,6 +308,11 @@ class KUV_DOCUMENT_API Document {
   // The root tag's version text as read ("2.0'" for a document this
   // library wrote); empty for a new document. Save always writes 2.0.
   const std::string& version() const;
+  // Whether the document ended with its closing root tag. Reading accepts
+  // a document that stops after any closing tag (a file cut at a line end
+  // reads without error); this tells such a file from a whole one. True
+  // for a new document.
+  bool complete() const;
 
   Items<BusinessObject> objects() const;
   std::size_t size() const;
@@ -329,6 +334,7 @@ class KUV_DOCUMENT_API Document {
   friend class Template;
   friend class BusinessObject;
   std::unique_ptr<CObjectStore> store_;
+  bool read_ = false;  // read from a file or bytes rather than made new
 };
 
 // A template (Standard.kvt): the data description of every kind of

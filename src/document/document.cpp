@@ -37,6 +37,7 @@ Document& Document::operator=(Document&& other) noexcept = default;
 
 Document Document::Open(const std::string& path) {
   Document document;
+  document.read_ = true;
   CErrorInfo error;
   // The file is let go as soon as it is read.
   io::LoadStore(platform::DefaultPlatform(), *document.store_, error, path,
@@ -47,6 +48,7 @@ Document Document::Open(const std::string& path) {
 
 Document Document::Parse(std::string_view bytes) {
   Document document;
+  document.read_ = true;
   CErrorInfo error;
   document::MemoryInput input(bytes);
   io::ReadDocument(*document.store_, error, input);
@@ -70,6 +72,8 @@ std::string Document::Serialize() const {
 }
 
 const std::string& Document::version() const { return store_->version; }
+
+bool Document::complete() const { return store_->rootClosed || !read_; }
 
 Items<BusinessObject> Document::objects() const {
   return Items<BusinessObject>(store_.get(), store_->objects().size(), ObjectAt);

@@ -25,6 +25,7 @@ namespace kuv::io {
 namespace {
 
 constexpr std::string_view kDataDescription = "DataDescription";
+constexpr std::string_view kRootClose = "/KUV";
 
 bool IsClosing(std::string_view tag) { return !tag.empty() && tag.front() == '/'; }
 
@@ -90,6 +91,7 @@ class DocumentReader {
       if (!scanner_.HasMore()) {
         // A clean end, unless the file could not be read to its end.
         if (scanner_.failed()) error_.SetError(kErrorCorrupted, nullptr);
+        store_.rootClosed = lastWasRootClose_;
         return;
       }
       ReadToken(&tag_, '>');
@@ -102,6 +104,7 @@ class DocumentReader {
       }
       ++depth_;
       if (failed()) return;
+      NoteRootClose(tag_.view());
       if (HandleTag(tag_.view())) Remember();
     }
   }
@@ -150,6 +153,7 @@ class DocumentReader {
       }
     }
     row->AddValue(field, text);
+    lastWasRootClose_ = false;
     valueClosed_ = true;
     tableOpened_ = false;
     tag_.Set(closingTag);
@@ -158,6 +162,13 @@ class DocumentReader {
     previousText_.Set(text);
     scanner_.Consume(next + 1);
     return true;
+  }
+
+  // Comments and instructions after the closing root tag do not make a
+  // document look cut.
+  void NoteRootClose(std::string_view tag) {
+    if (!tag.empty() && (tag[0] == '!' || tag[0] == '?')) return;
+    lastWasRootClose_ = tag == kRootClose;
   }
 
   // Handles one tag; returns true when it is to be remembered as the
@@ -336,6 +347,7 @@ class DocumentReader {
   // inside tables nested n deep. 64 bits: no document can make it wrap.
   std::int64_t depth_ = -1;
   CBusinessObject* currentObject_ = nullptr;
+  bool lastWasRootClose_ = false;
   bool valueClosed_ = false;  // a field has just closed
   bool tableOpened_ = false;  // a table has just opened
   // Opening tags taken as fields. Entries of tags that turned out to open

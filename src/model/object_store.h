@@ -20,6 +20,11 @@ class CObjectStore {
   CObjectStore& operator=(const CObjectStore&) = delete;
 
   std::string version;
+  // Whether the last tag read, comments aside, was the closing root tag
+  // "</KUV>". Reading takes a document that stops after any closing tag,
+  // so a file cut at a line end reads without error; this tells it from a
+  // whole one. Set by the reader only.
+  bool rootClosed = false;
 
   // Deletes every business object; the version text stays.
   void Clear() { objects_.clear(); }

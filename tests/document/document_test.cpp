@@ -76,6 +76,19 @@ TEST(Document, SavesAndSerializesTheBytesThatWereRead) {
   }
 }
 
+TEST(Document, TellsAWholeDocumentFromACutOne) {
+  const std::string bytes = *ReadFileBytes(Example("kestrel3_log.kuv"));
+  EXPECT_TRUE(Document::Parse(bytes).complete());
+  EXPECT_TRUE(Document().complete());
+  // Cut after a line, as an interrupted transfer leaves it: it reads, but
+  // is not complete.
+  std::size_t cut = 0;
+  for (int line = 0; line < 40; ++line) cut = bytes.find('\n', cut) + 1;
+  const Document partial = Document::Parse(bytes.substr(0, cut));
+  EXPECT_FALSE(partial.complete());
+  EXPECT_EQ(partial.size(), 1u);
+}
+
 TEST(Document, ReadingErrorsCarryTheCodeAndMessageOfTheCInterface) {
   struct Case {
     std::string bytes;

@@ -380,6 +380,31 @@ TEST_F(Reader, LinesThatLookLikeValuesReadTheSameInOneGoAndTagByTag) {
   }
 }
 
+// A file cut at a line end reads without error; only the closing root tag
+// tells a whole document from it.
+TEST_F(Reader, TellsAWholeDocumentFromOneCutAtALineEnd) {
+  const std::string whole = Document("<T>\n<a>1</a>\n<a>2</a>\n</T>\n");
+  for (std::size_t pieceSize : {std::size_t{1} << 20, std::size_t{1}}) {
+    CObjectStore read;
+    CErrorInfo readError;
+    TrickleInput wholeInput(whole, pieceSize);
+    ReadDocument(read, readError, wholeInput);
+    EXPECT_EQ(readError.code, kNoError);
+    EXPECT_TRUE(read.rootClosed);
+
+    for (const std::string& cut :
+         {whole.substr(0, whole.find("<a>2")), whole.substr(0, whole.find("</BusinessObject>")),
+          whole.substr(0, whole.find("</KUV>"))}) {
+      CObjectStore partial;
+      CErrorInfo partialError;
+      TrickleInput cutInput(cut, pieceSize);
+      ReadDocument(partial, partialError, cutInput);
+      EXPECT_EQ(partialError.code, kNoError) << cut;
+      EXPECT_FALSE(partial.rootClosed) << cut;
+    }
+  }
+}
+
 TEST_F(Reader, CarriageReturnLineFeedReadsAsNewlineAtAnyBlockBoundary) {
   std::string lf = Document("<T>\n<A>1</A>\n<B>x\ny</B>\n<C>\n</C>\n<D>cr\rkept</D>\n</T>\n");
   std::string crlf;
