@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "chunked_input.h"
-#include "io/error_info.h"
 #include "frame/library_state.h"
 #include "fuzz_check.h"
 #include "fuzz_environment.h"
+#include "io/error_info.h"
 #include "io/reader.h"
 #include "kuv/kuv.h"
 #include "model/object_store.h"
@@ -146,7 +146,7 @@ class CallSequence {
 
  private:
   static LibraryState* State() { return CurrentState(); }
-  static bool Attached() { return State() != nullptr && State()->attached; }
+  static bool Attached() { return State() != nullptr && State()->attached(); }
 
   void Step(char call) {
     switch (call) {
@@ -239,7 +239,7 @@ class CallSequence {
     const char* version = in_.Pick(kHeaderTexts);
     const char* wellId = in_.Pick(kHeaderTexts);
     bool attached = Attached();
-    bool existed = attached && State()->dataStore.Find(id) >= 0;
+    bool existed = attached && State()->dataStore().Find(id) >= 0;
     int result = create ? KuvCreateObject(id, author, version, wellId)
                         : KuvPutObject(id, author, version, wellId);
     bool expected = attached && (create ? !existed : existed);
@@ -250,12 +250,12 @@ class CallSequence {
   void Delete() {
     const char* id = in_.Pick(kIds);
     bool attached = Attached();
-    int before = attached ? State()->dataStore.GetCount() : 0;
-    bool existed = attached && State()->dataStore.Find(id) >= 0;
+    int before = attached ? State()->dataStore().GetCount() : 0;
+    bool existed = attached && State()->dataStore().Find(id) >= 0;
     int result = KuvDeleteObject(id);
     Expect(result == (existed ? 1 : 0), "KuvDeleteObject succeeds exactly for a present ID");
     if (result == 1) {
-      Expect(State()->dataStore.GetCount() == before - 1, "a deletion removes one object");
+      Expect(State()->dataStore().GetCount() == before - 1, "a deletion removes one object");
     }
   }
 
@@ -281,10 +281,10 @@ class CallSequence {
                             ? in_.Text(choice % kRawValueMax)
                             : kValues[(choice >= '0' && choice <= '9' ? choice - '0' : choice) %
                                       std::size(kValues)];
-    std::size_t before = Attached() ? TotalValues(State()->dataStore) : 0;
+    std::size_t before = Attached() ? TotalValues(State()->dataStore()) : 0;
     int result = KuvPutValue(table, field, value.c_str());
     if (Attached()) {
-      Expect(TotalValues(State()->dataStore) == before + static_cast<std::size_t>(result),
+      Expect(TotalValues(State()->dataStore()) == before + static_cast<std::size_t>(result),
              "KuvPutValue adds one value on success and nothing on failure");
     }
   }
@@ -323,7 +323,7 @@ class CallSequence {
     names_ = nullptr;
     nameCopies_.clear();
     if (KuvObjectList(&names, &count) != 1) return;
-    const CObjectStore& store = State()->dataStore;
+    const CObjectStore& store = State()->dataStore();
     Expect(names != nullptr && count == store.GetCount(), "the object list holds every object");
     for (int i = 0; i < count; ++i) {
       const std::string& id = store.GetAt(i)->id;
@@ -336,7 +336,7 @@ class CallSequence {
 
   void Exists() {
     const char* id = in_.Pick(kIds);
-    bool expected = Attached() && State()->dataStore.Find(id) >= 0;
+    bool expected = Attached() && State()->dataStore().Find(id) >= 0;
     Expect(KuvObjectExists(id) == (expected ? 1 : 0), "KuvObjectExists finds exactly the IDs held");
   }
 
@@ -400,7 +400,7 @@ class CallSequence {
     }
     std::optional<std::string> written = ReadWholeFile(path);
     Expect(written.has_value(), "a successful save leaves a file");
-    SavedFile saved{storeClean_, ShapeOf(State()->dataStore)};
+    SavedFile saved{storeClean_, ShapeOf(State()->dataStore())};
     if (saved.clean) ExpectReadsBack(*written, saved.shape);
     files_[path] = saved;
   }
@@ -415,13 +415,13 @@ class CallSequence {
     if (!attached) return;
     auto known = files_.find(path);
     if (!exists) {
-      Expect(result == 0 && State()->dataStore.GetCount() == 0,
+      Expect(result == 0 && State()->dataStore().GetCount() == 0,
              "opening a missing file fails and leaves an empty store");
       return;
     }
     if (known != files_.end() && known->second.clean) {
       Expect(result == 1, "a document saved from these calls opens without error");
-      Expect(ShapeOf(State()->dataStore) == known->second.shape,
+      Expect(ShapeOf(State()->dataStore()) == known->second.shape,
              "a document saved from these calls opens with its objects and values");
       storeClean_ = true;
       return;

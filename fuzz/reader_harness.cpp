@@ -7,12 +7,12 @@
 #include <string_view>
 #include <vector>
 
-#include "api/value_enumeration.h"
 #include "chunked_input.h"
-#include "io/error_info.h"
+#include "core/value_enumeration.h"
 #include "frame/library_state.h"
 #include "fuzz_check.h"
 #include "fuzz_environment.h"
+#include "io/error_info.h"
 #include "io/reader.h"
 #include "io/writer.h"
 #include "kuv/kuv.h"
@@ -116,7 +116,7 @@ void ReadInMemory(const std::uint8_t* data, std::size_t size, const WholeRead& w
 
   ValueList list;
   for (const auto& object : store.objects()) {
-    api::BuildValueList(*object, list);
+    core::BuildValueList(*object, list);
     Expect(list.size() == CountValues(*object), "the flattened list holds every value once");
     TouchValueList(list);
   }
@@ -135,7 +135,7 @@ void Touch(std::initializer_list<const char*> texts) {
 }
 
 void WalkObjects() {
-  const CObjectStore& store = CurrentState()->dataStore;
+  const CObjectStore& store = CurrentState()->dataStore();
   int count = store.GetCount();
   char *id = nullptr, *author = nullptr, *version = nullptr, *wellId = nullptr, *date = nullptr;
   int delivered = 0;
@@ -181,20 +181,20 @@ void PutValuesForDefinitions(const CBusinessObject& object) {
 // Makes a data object for each kind of object the template describes.
 void CreateFromTemplate() {
   std::vector<std::string> ids;
-  for (const auto& object : CurrentState()->templateStore.objects()) {
+  for (const auto& object : CurrentState()->templateStore().objects()) {
     if (static_cast<int>(ids.size()) == kObjectsToEdit) break;
     ids.push_back(object->id);
   }
   for (const std::string& id : ids) {
     if (KuvCreateObject(id.c_str(), "fuzz", "1.0", "W-1") != 1) continue;
-    CObjectStore& store = CurrentState()->dataStore;
+    const CObjectStore& store = CurrentState()->dataStore();
     PutValuesForDefinitions(*store.GetAt(store.GetCount() - 1));
   }
 }
 
 void EditOpenedObjects() {
   std::vector<std::string> ids;
-  for (const auto& object : CurrentState()->dataStore.objects()) {
+  for (const auto& object : CurrentState()->dataStore().objects()) {
     if (static_cast<int>(ids.size()) == kObjectsToEdit) break;
     ids.push_back(object->id);
   }
@@ -204,7 +204,7 @@ void EditOpenedObjects() {
       continue;
     }
     if (KuvPutObject(ids[i].c_str(), "fuzz", "2.0", "W-2") != 1) continue;
-    CObjectStore& store = CurrentState()->dataStore;
+    const CObjectStore& store = CurrentState()->dataStore();
     int index = store.Find(ids[i]);
     Expect(index >= 0, "a rewritten object stays in the store");
     PutValuesForDefinitions(*store.GetAt(index));
@@ -212,7 +212,7 @@ void EditOpenedObjects() {
   char** names = nullptr;
   int count = -1;
   Expect(KuvObjectList(&names, &count) == 1, "an attached library lists its objects");
-  Expect(names != nullptr && count == CurrentState()->dataStore.GetCount(),
+  Expect(names != nullptr && count == CurrentState()->dataStore().GetCount(),
          "the object list holds every object");
   for (int i = 0; i < count; ++i) Touch({names[i]});
 }
@@ -236,7 +236,7 @@ void ReadThroughLibrary(const std::uint8_t* data, std::size_t size, const WholeR
   int attached = KuvAttach(&message);
   Expect(message != nullptr, "KuvAttach always hands a message out");
   Expect((attached == 1) == (*message == '\0'), "KuvAttach succeeds exactly without a message");
-  ExpectLoadedAsRead(CurrentState()->templateStore, whole);
+  ExpectLoadedAsRead(CurrentState()->templateStore(), whole);
   if (attached == 1) Expect(whole.code == kNoError, "an attached template read without error");
   if (attached == 1) {
     CreateFromTemplate();
@@ -251,7 +251,7 @@ void ReadThroughLibrary(const std::uint8_t* data, std::size_t size, const WholeR
   int opened = KuvOpen(input.c_str(), &message, keepOpen ? 1 : 0);
   Expect(message != nullptr, "an attached KuvOpen always hands a message out");
   Expect((opened == 1) == (*message == '\0'), "KuvOpen succeeds exactly without a message");
-  ExpectLoadedAsRead(CurrentState()->dataStore, whole);
+  ExpectLoadedAsRead(CurrentState()->dataStore(), whole);
   Expect((opened == 1) == (whole.code == kNoError), "KuvOpen fails exactly on a reading error");
   WalkObjects();
   EditOpenedObjects();

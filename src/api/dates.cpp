@@ -10,16 +10,13 @@ int KuvDateToString(int year, int month, int day, int hour, int minute, char** t
   if (text == nullptr) return 0;
   return kuv::WithState([&](kuv::LibraryState& state) {
     const bool ok = kuv::core::DatePartsInRange({year, month, day, hour, minute});
-    kuv::CopyOutString(state, text, kuv::core::FormatTimestamp(year, month, day, hour, minute), 0);
+    *text = state.HandOut(0, kuv::core::FormatTimestamp(year, month, day, hour, minute));
     return ok ? 1 : 0;
   });
 }
 
 int KuvStringToDate(const char* text, int* year, int* month, int* day, int* hour, int* minute) {
-  if (text == nullptr || year == nullptr || month == nullptr || day == nullptr || hour == nullptr ||
-      minute == nullptr) {
-    return 0;
-  }
+  if (!kuv::AllGiven(text, year, month, day, hour, minute)) return 0;
   return kuv::WithState([&](kuv::LibraryState&) {
     kuv::core::DateParts parts;
     if (!kuv::core::ReadTimestampParts({text, std::strlen(text)}, &parts)) return 0;

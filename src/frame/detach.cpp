@@ -3,7 +3,7 @@
 
 int KuvDetach(void) {
   return kuv::WithState([](kuv::LibraryState& state) {
-    kuv::Detach(state);
+    state.Detach();
     return 1;
   });
 }

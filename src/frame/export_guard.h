@@ -8,6 +8,12 @@
 
 namespace kuv {
 
+// Whether the caller gave every pointer.
+template <typename... Pointers>
+bool AllGiven(const Pointers*... pointers) {
+  return ((pointers != nullptr) && ...);
+}
+
 template <typename Body>
 int Guarded(Body&& body) noexcept {
   try {
@@ -17,7 +23,7 @@ int Guarded(Body&& body) noexcept {
   }
 }
 
-// Runs body with the state record; 0 when the library is unusable.
+// Runs body with the state; 0 when the library is unusable.
 template <typename Body>
 int WithState(Body&& body) noexcept {
   return Guarded([&]() -> int {
@@ -26,28 +32,11 @@ int WithState(Body&& body) noexcept {
   });
 }
 
-// Runs body with the state record of an attached library; 0 otherwise.
+// Runs body with the state of an attached library; 0 otherwise.
 template <typename Body>
 int WhenAttached(Body&& body) noexcept {
-  return WithState([&](LibraryState& state) -> int {
-    return state.attached ? body(state) : 0;
-  });
+  return WithState([&](LibraryState& state) -> int { return state.attached() ? body(state) : 0; });
 }
-
-// Publishes a call's error record as the current one for the call's
-// duration.
-class CurrentErrorScope {
- public:
-  CurrentErrorScope(LibraryState& state, CErrorInfo& error) : state_(state) {
-    state_.currentError = &error;
-  }
-  ~CurrentErrorScope() { state_.currentError = nullptr; }
-  CurrentErrorScope(const CurrentErrorScope&) = delete;
-  CurrentErrorScope& operator=(const CurrentErrorScope&) = delete;
-
- private:
-  LibraryState& state_;
-};
 
 }  // namespace kuv
 

@@ -1,12 +1,15 @@
+// The state's life: the load and unload steps, detaching, and the cursors
+// that the operations share.
 #include "frame/library_state.h"
 
-#include <cstring>
+#include <utility>
+
+#include "core/timestamp.h"
 
 namespace kuv {
 
 namespace {
 constexpr const char* kTemplateValueName = "FileName";
-
 }  // namespace
 
 namespace detail {
@@ -14,54 +17,66 @@ LibraryState* g_state = nullptr;
 }  // namespace detail
 using detail::g_state;
 
+LibraryState::LibraryState(platform::Platform& platform, std::string templatePath)
+    : platform_(platform), templatePath_(std::move(templatePath)) {}
+
 bool LoadLibrary(platform::Platform& platform) {
   UnloadLibrary();
-  auto state = std::make_unique<LibraryState>(platform);
   std::unique_ptr<platform::RegistryKey> key = platform.OpenTemplateKey();
   if (!key) key = platform.CreateTemplateKey();
   if (!key) return false;
-  if (std::optional<std::string> path = key->QueryValue(kTemplateValueName)) {
-    state->templatePath = path->substr(0, path->find('\0'));
+  std::string path;
+  if (std::optional<std::string> value = key->QueryValue(kTemplateValueName)) {
+    path = value->substr(0, value->find('\0'));
   }
   key.reset();
-  g_state = state.release();
+  g_state = new LibraryState(platform, std::move(path));
   return true;
 }
 
 void UnloadLibrary() {
   if (g_state == nullptr) return;
-  Detach(*g_state);
+  g_state->Detach();
   delete g_state;
   g_state = nullptr;
 }
 
-void ObjectNameList::Assign(const CObjectStore& store) {
-  Free();
-  copies_.reserve(store.objects().size());
-  pointers_.reserve(store.objects().size() + 1);  // never a null array
-  for (const auto& object : store.objects()) {
-    auto copy = std::make_unique<char[]>(object->id.size() + 1);
-    std::memcpy(copy.get(), object->id.c_str(), object->id.size() + 1);
-    pointers_.push_back(copy.get());
-    copies_.push_back(std::move(copy));
-  }
+void LibraryState::Detach() {
+  values_.reset();
+  ResetValueWalk();
+  ForgetPutCursor();
+  dataStore_.Clear();
+  templateStore_.Clear();
+  dataStream_.reset();
+  for (SlotBuffer& slot : slots_) slot.Free();
+  objectNames_.Free();
+  attached_ = false;
 }
 
-void ObjectNameList::Free() {
-  pointers_.clear();
-  pointers_.shrink_to_fit();
-  copies_.clear();
-  copies_.shrink_to_fit();
+CBusinessObject* LibraryState::PutObject() const {
+  return putObjectIndex_ ? dataStore_.GetAt(*putObjectIndex_) : nullptr;
 }
 
-void Detach(LibraryState& state) {
-  state.valueList.reset();
-  state.ClearDataStore();
-  state.templateStore.Clear();
-  state.dataStream.reset();
-  for (SlotBuffer& slot : state.slots) slot.Free();
-  state.objectNames.Free();
-  state.attached = false;
+const CBusinessObject* LibraryState::CurrentObject() const {
+  // The index may lie past the last object after deletions: then there is
+  // no current object.
+  return getObjectIndex_ ? dataStore_.GetAt(*getObjectIndex_) : nullptr;
+}
+
+void LibraryState::SelectPutObject(int index) {
+  putObjectIndex_ = index;
+  ResetValueWalk();
+  ForgetPutCursor();
+}
+
+void LibraryState::ForgetPutCursor() {
+  putPosition_ = PutPosition{};
+  putOwner_ = nullptr;
+}
+
+std::string LibraryState::CurrentTimestamp() const {
+  const platform::LocalTime now = platform_.CurrentLocalTime();
+  return core::FormatTimestamp(now.year, now.month, now.day, now.hour, now.minute);
 }
 
 }  // namespace kuv

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <optional>
 #include <random>
@@ -16,6 +15,7 @@
 #include "frame/library_state.h"
 #include "kuv/kuv.h"
 #include "support/fake_platform.h"
+#include "support/scratch_folder.h"
 
 namespace kuv {
 namespace {
@@ -40,17 +40,7 @@ std::string TemplateText(const std::string& version) {
 
 class Attach : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("kuv_attach_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(folder_);
-    std::filesystem::create_directories(folder_);
-  }
-  void TearDown() override {
-    library_.reset();
-    std::filesystem::remove_all(folder_);
-  }
+  void TearDown() override { library_.reset(); }
 
   // Loads the library; the registry must be prepared before.
   void Load() {
@@ -64,8 +54,8 @@ class Attach : public ::testing::Test {
   LibraryState& state() { return *CurrentState(); }
 
   std::string WriteFile(const std::string& name, const std::string& content) {
-    const std::string path = (folder_ / name).string();
-    std::ofstream(path, std::ios::binary) << content;
+    const std::string path = folder_.File(name);
+    EXPECT_TRUE(testing::WriteFileBytes(path, content));
     return path;
   }
   std::string WriteTemplate(const std::string& version) {
@@ -73,21 +63,25 @@ class Attach : public ::testing::Test {
   }
 
   // Attaches and returns the message handed out; checks that it came
-  // through slot 0 and that no error record stays published.
+  // through slot 0.
   int AttachWith(std::string& message) {
     char* text = nullptr;
     const int result = KuvAttach(&text);
     EXPECT_NE(text, nullptr);
     if (text != nullptr) {
       message = text;
-      EXPECT_EQ(text, state().slots[0].data());
+      EXPECT_EQ(text, state().slot(0).data());
     }
-    EXPECT_EQ(state().currentError, nullptr);
     return result;
   }
 
+  // Whether another opener could have the file to itself now.
+  static bool NobodyHolds(const std::string& path) {
+    return platform::DefaultPlatform().OpenInput(path, platform::Sharing::kExclusive) != nullptr;
+  }
+
   FakePlatform platform;
-  std::filesystem::path folder_;
+  testing::ScratchFolder folder_;
   std::optional<LoadedLibrary> library_;
 };
 
@@ -100,12 +94,10 @@ TEST_F(Attach, RegistryPathToExistingFileNeedsNoDialogNorRegistryWrite) {
   EXPECT_EQ(message, "");
   EXPECT_EQ(platform.dialogCalls, 0);
   EXPECT_EQ(platform.registryWrites, 0);
-  EXPECT_TRUE(state().attached);
-  EXPECT_GT(state().templateStore.GetCount(), 0);  // the template that ships
-  EXPECT_EQ(state().templateStore.version, "3.61'");
-  ASSERT_NE(state().valueList, nullptr);
-  EXPECT_TRUE(state().valueList->empty());
-  EXPECT_EQ(state().dataStream, nullptr);  // the template is not kept open
+  EXPECT_TRUE(state().attached());
+  EXPECT_GT(state().templateStore().GetCount(), 0);  // the template that ships
+  EXPECT_EQ(state().templateStore().version, "3.61'");
+  EXPECT_TRUE(NobodyHolds(state().templatePath()));  // the template is not kept open
 }
 
 TEST_F(Attach, EmptyPathAsksAndStoresTheAnswerWithItsTerminatingZero) {
@@ -118,7 +110,7 @@ TEST_F(Attach, EmptyPathAsksAndStoresTheAnswerWithItsTerminatingZero) {
   EXPECT_EQ(platform.dialogCalls, 1);
   EXPECT_EQ(platform.registryWrites, 1);
   EXPECT_EQ(platform.registryValues["FileName"], path + std::string(1, '\0'));
-  EXPECT_EQ(state().templatePath, path);
+  EXPECT_EQ(state().templatePath(), path);
 }
 
 TEST_F(Attach, DeletedTemplateAsksAgain) {
@@ -130,7 +122,7 @@ TEST_F(Attach, DeletedTemplateAsksAgain) {
   std::string message;
   ASSERT_EQ(AttachWith(message), 1);
   EXPECT_EQ(platform.dialogCalls, 1);
-  EXPECT_EQ(state().templatePath, path);
+  EXPECT_EQ(state().templatePath(), path);
 }
 
 TEST_F(Attach, MissingKeyIsCreatedToStoreTheAnswer) {
@@ -144,17 +136,15 @@ TEST_F(Attach, MissingKeyIsCreatedToStoreTheAnswer) {
   EXPECT_EQ(platform.registryValues["FileName"], path + std::string(1, '\0'));
 }
 
-TEST_F(Attach, CancelledDialogLeavesOnlyTheNewValueList) {
+TEST_F(Attach, CancelledDialogLeavesTheLibraryDetached) {
   Load();
   std::string message;
   EXPECT_EQ(AttachWith(message), 0);
   EXPECT_EQ(message, "Template not opened");
   EXPECT_EQ(platform.dialogCalls, 1);
   EXPECT_EQ(platform.registryWrites, 0);
-  EXPECT_FALSE(state().attached);
-  EXPECT_EQ(state().templatePath, "");
-  ASSERT_NE(state().valueList, nullptr);
-  EXPECT_TRUE(state().valueList->empty());
+  EXPECT_FALSE(state().attached());
+  EXPECT_EQ(state().templatePath(), "");
 }
 
 TEST_F(Attach, KeyNeitherOpenedNorCreatedKeepsTheChosenPathForThisProcess) {
@@ -167,9 +157,9 @@ TEST_F(Attach, KeyNeitherOpenedNorCreatedKeepsTheChosenPathForThisProcess) {
   EXPECT_EQ(AttachWith(message), 0);
   EXPECT_EQ(message, "Template not opened");
   EXPECT_EQ(platform.registryWrites, 0);
-  EXPECT_EQ(state().templatePath, path);
-  EXPECT_EQ(state().templateStore.GetCount(), 0);  // never read
-  EXPECT_FALSE(state().attached);
+  EXPECT_EQ(state().templatePath(), path);
+  EXPECT_EQ(state().templateStore().GetCount(), 0);  // never read
+  EXPECT_FALSE(state().attached());
 
   // The path now names an existing file: the next attempt needs no dialog.
   ASSERT_EQ(AttachWith(message), 1);
@@ -182,15 +172,23 @@ TEST_F(Attach, SecondAttachSaysAlreadyAttachedAndChangesNothing) {
   LoadWithRegistryPath(WriteTemplate("3.61"));
   std::string message;
   ASSERT_EQ(AttachWith(message), 1);
-  state().valueList->Append(0, 0, 0, 0, 0, 0, "kept");
-  const ValueList* list = state().valueList.get();
+  ASSERT_EQ(KuvCreateObject("WellHeader", "", "", ""), 1);
+  ASSERT_EQ(KuvPutValue("Well", "KellyBushing", "1"), 1);
+  ASSERT_EQ(KuvPutValue("Well", "KellyBushing", "2"), 1);
+  char* text[6];
+  int row = -1;
+  ASSERT_EQ(KuvGetNextObject(&text[0], &text[1], &text[2], &text[3], &text[4]), 1);
+  ASSERT_EQ(KuvGetNextValue(&text[0], &text[1], &text[2], &text[3], &text[4], &text[5], &row), 1);
 
   EXPECT_EQ(AttachWith(message), 0);
   EXPECT_EQ(message, "Already Attached");
-  EXPECT_TRUE(state().attached);
-  EXPECT_EQ(state().valueList.get(), list);
-  EXPECT_EQ(state().valueList->size(), 1u);
-  EXPECT_EQ(state().templateStore.GetCount(), 1);
+  EXPECT_TRUE(state().attached());
+  EXPECT_EQ(state().templateStore().GetCount(), 1);
+  // The value walk goes on where it was.
+  ASSERT_EQ(KuvGetNextValue(&text[0], &text[1], &text[2], &text[3], &text[4], &text[5], &row), 1);
+  EXPECT_STREQ(text[4], "2");
+  EXPECT_EQ(KuvPutValue("Well", "KellyBushing", "3"), 1);  // and so do values put
+  EXPECT_EQ(state().dataStore().GetAt(0)->GetTable(0)->GetRowCount(), 3);
 }
 
 TEST_F(Attach, AfterDetachReadsTheTemplateAnewFromTheSamePath) {
@@ -200,8 +198,7 @@ TEST_F(Attach, AfterDetachReadsTheTemplateAnewFromTheSamePath) {
   std::string message;
   ASSERT_EQ(AttachWith(message), 1);
   ASSERT_EQ(KuvDetach(), 1);
-  EXPECT_EQ(state().templateStore.GetCount(), 0);
-  EXPECT_EQ(state().valueList, nullptr);
+  EXPECT_EQ(state().templateStore().GetCount(), 0);
 
   std::string twoKinds = TemplateText("3.62");
   twoKinds.insert(twoKinds.find("</KUV>"),
@@ -211,28 +208,21 @@ TEST_F(Attach, AfterDetachReadsTheTemplateAnewFromTheSamePath) {
   ASSERT_EQ(AttachWith(message), 1);
   EXPECT_EQ(platform.dialogCalls, 1);
   EXPECT_EQ(platform.registryWrites, 1);
-  EXPECT_EQ(state().templateStore.GetCount(), 2);
-  EXPECT_EQ(state().templateStore.version, "3.62'");
-  ASSERT_NE(state().valueList, nullptr);
+  EXPECT_EQ(state().templateStore().GetCount(), 2);
+  EXPECT_EQ(state().templateStore().version, "3.62'");
 }
 
-TEST_F(Attach, FailedAttemptsReplaceTheValueListAndNullMessageChangesNothing) {
+TEST_F(Attach, NullMessageChangesNothing) {
   Load();
-  char* untouched = nullptr;
   EXPECT_EQ(KuvAttach(nullptr), 0);
-  EXPECT_EQ(state().valueList, nullptr);
   EXPECT_EQ(platform.dialogCalls, 0);
+  EXPECT_FALSE(state().attached());
 
-  std::string message;
-  EXPECT_EQ(AttachWith(message), 0);  // cancelled
-  state().valueList->Append(0, 0, 0, 0, 0, 0, "stale");
   platform.dialogAnswers = {WriteTemplate("3.61")};
+  std::string message;
   ASSERT_EQ(AttachWith(message), 1);
-  EXPECT_TRUE(state().valueList->empty());
-
   EXPECT_EQ(KuvAttach(nullptr), 0);
-  EXPECT_TRUE(state().attached);
-  EXPECT_EQ(untouched, nullptr);
+  EXPECT_TRUE(state().attached());
 }
 
 TEST(AttachUnusable, LibraryThatFailedToLoadWritesNothing) {
@@ -256,7 +246,7 @@ TEST_F(Attach, UnopenableTemplateInAFreshProcessReportsTheVersion) {
   EXPECT_EQ(AttachWith(message), 0);
   // No template was ever read, so the version text is empty.
   EXPECT_EQ(message, kOutdatedMessage + path);
-  EXPECT_FALSE(state().attached);
+  EXPECT_FALSE(state().attached());
   EXPECT_EQ(platform.dialogCalls, 0);
 }
 
@@ -269,8 +259,8 @@ TEST_F(Attach, UnopenableTemplateAfterAGoodOneReportsTheOpenFailure) {
   platform.unopenableInputs = {path};
   EXPECT_EQ(AttachWith(message), 0);
   EXPECT_EQ(message, "Error : Failed to open input file.: " + path);
-  EXPECT_FALSE(state().attached);
-  EXPECT_EQ(state().templateStore.GetCount(), 0);
+  EXPECT_FALSE(state().attached());
+  EXPECT_EQ(state().templateStore().GetCount(), 0);
 }
 
 TEST_F(Attach, ReadErrorAfterAGoodRootKeepsWhatWasRead) {
@@ -281,9 +271,9 @@ TEST_F(Attach, ReadErrorAfterAGoodRootKeepsWhatWasRead) {
   std::string message;
   EXPECT_EQ(AttachWith(message), 0);
   EXPECT_EQ(message, "Error : Token is invalid.");
-  EXPECT_FALSE(state().attached);
-  EXPECT_EQ(state().templateStore.GetCount(), 1);
-  EXPECT_EQ(state().dataStream, nullptr);
+  EXPECT_FALSE(state().attached());
+  EXPECT_EQ(state().templateStore().GetCount(), 1);
+  EXPECT_TRUE(NobodyHolds(state().templatePath()));
 }
 
 TEST_F(Attach, RootWithoutKuvInAFreshProcessReportsTheVersion) {
@@ -311,10 +301,10 @@ TEST_F(Attach, VersionBelowTheThresholdIsRefused) {
     WriteTemplate(c.version);
     std::string message;
     EXPECT_EQ(AttachWith(message), c.accepted ? 1 : 0);
-    EXPECT_EQ(state().attached, c.accepted);
+    EXPECT_EQ(state().attached(), c.accepted);
     EXPECT_EQ(message, c.accepted ? "" : kOutdatedMessage + path);
     // The store stays as far as it was read, refused or not.
-    EXPECT_EQ(state().templateStore.GetCount(), 1);
+    EXPECT_EQ(state().templateStore().GetCount(), 1);
     KuvDetach();
   }
 }
@@ -324,7 +314,7 @@ TEST_F(Attach, VersionInAProcessingInstructionRootIsTheBareNumber) {
       WriteFile("Standard.kvt", "<?xml version='1.0'?>\n<?KUV Version='3.61'?>\n</KUV>\n"));
   std::string message;
   EXPECT_EQ(AttachWith(message), 1);
-  EXPECT_EQ(state().templateStore.version, "3.61");
+  EXPECT_EQ(state().templateStore().version, "3.61");
 }
 
 // ---- Reading the version number --------------------------------------------

@@ -19,16 +19,18 @@ namespace kuv::testing {
 
 class EditingTest : public ::testing::Test {
  protected:
-  EditingTest() { CurrentState()->attached = true; }
+  // Attached as if a template had been read; tests fill the template
+  // store themselves.
+  EditingTest() { CurrentState()->TEST_SetAttached(true); }
 
   LibraryState& state() { return *CurrentState(); }
-  CBusinessObject* DataObject(int i) { return state().dataStore.GetAt(i); }
+  CBusinessObject* DataObject(int i) { return state().dataStore().GetAt(i); }
 
   // A template entry with this ID and the given definitions.
   CBusinessObject* AddTemplate(const std::string& id,
                                std::vector<std::pair<std::string, std::string>> tableDefs,
                                std::vector<std::pair<std::string, std::string>> fieldDefs) {
-    CBusinessObject* entry = state().templateStore.Append(id);
+    CBusinessObject* entry = state().TEST_templateStore().Append(id);
     for (auto& [table, parent] : tableDefs) entry->SetTableDef(table, parent);
     for (auto& [key, definition] : fieldDefs) entry->SetFieldDef(key, definition);
     return entry;

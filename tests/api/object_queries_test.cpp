@@ -13,11 +13,11 @@ class ObjectQueries : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(library.loaded());
-    state().attached = true;
+    state().TEST_SetAttached(true);
   }
   static LibraryState& state() { return *CurrentState(); }
   static CBusinessObject* AddObject(const char* id) {
-    CBusinessObject* object = state().dataStore.Append(id);
+    CBusinessObject* object = state().TEST_dataStore().Append(id);
     object->author = std::string("author of ") + id;
     object->version = "3.61";
     object->wellId = std::string("well ") + id;
@@ -46,6 +46,15 @@ Header NextObject() {
   return header;
 }
 
+// The next value of the current object, or "(none)".
+std::string NextValueText() {
+  char* text[6];
+  int row = -1;
+  return KuvGetNextValue(&text[0], &text[1], &text[2], &text[3], &text[4], &text[5], &row) == 1
+             ? text[4]
+             : "(none)";
+}
+
 TEST_F(ObjectQueries, ObjectListCopiesTheIdsInOrderAndFollowsTheStore) {
   char** names = nullptr;
   int count = -1;
@@ -53,7 +62,6 @@ TEST_F(ObjectQueries, ObjectListCopiesTheIdsInOrderAndFollowsTheStore) {
   EXPECT_EQ(count, 0);
   EXPECT_NE(names, nullptr);  // empty, but a valid array
   EXPECT_EQ(NextObject().result, 0);
-  EXPECT_EQ(state().getObjectIndex, -1);
 
   AddObject("Well");
   AddObject("Survey");
@@ -63,7 +71,7 @@ TEST_F(ObjectQueries, ObjectListCopiesTheIdsInOrderAndFollowsTheStore) {
   EXPECT_STREQ(names[1], "Survey");
 
   // The copies outlive changes to the store until the next list.
-  state().dataStore.RemoveAt(0);
+  ASSERT_EQ(KuvDeleteObject("Well"), 1);
   EXPECT_STREQ(names[0], "Well");
   AddObject("Log");
   ASSERT_EQ(KuvObjectList(&names, &count), 1);
@@ -74,7 +82,7 @@ TEST_F(ObjectQueries, ObjectListCopiesTheIdsInOrderAndFollowsTheStore) {
 
 TEST_F(ObjectQueries, ObjectExistsComparesExactly) {
   AddObject("Survey");
-  state().templateStore.Append("Template");
+  state().TEST_templateStore().Append("Template");
   EXPECT_EQ(KuvObjectExists("Survey"), 1);
   EXPECT_EQ(KuvObjectExists("survey"), 0);
   EXPECT_EQ(KuvObjectExists("Surve"), 0);
@@ -96,29 +104,30 @@ TEST_F(ObjectQueries, WalkDeliversHeadersThenEndsThenStartsAgain) {
   EXPECT_EQ(a.wellId, "well A");
   EXPECT_EQ(a.date, "20021001T14:05:00000");
   const char* inSlots[] = {"A", "author of A", "3.61", "well A", "20021001T14:05:00000"};
-  for (std::size_t slot = 0; slot < 5; ++slot) EXPECT_EQ(state().slots[slot], inSlots[slot]);
+  for (int slot = 0; slot < 5; ++slot) EXPECT_EQ(state().slot(slot), inSlots[slot]);
   EXPECT_EQ(NextObject().id, "B");
   EXPECT_EQ(NextObject().id, "C");
-  EXPECT_EQ(state().getObjectIndex, 2);
   EXPECT_EQ(NextObject().result, 0);
-  EXPECT_EQ(state().getObjectIndex, -1);
   EXPECT_EQ(NextObject().id, "A");
 }
 
-TEST_F(ObjectQueries, EveryAttachedStepResetsTheValueCursorEvenAtTheEnd) {
-  AddObject("A");
-  state().valueCursor = 3;
-  EXPECT_EQ(NextObject().result, 1);
-  EXPECT_EQ(state().valueCursor, -2);
-  state().valueCursor = 3;
+TEST_F(ObjectQueries, EveryAttachedStepRestartsTheValueWalk) {
+  CRowNode* row = AddObject("A")->AddTable("T")->AddRow();
+  for (const char* text : {"v1", "v2", "v3"}) row->AddValue("f", text);
+  ASSERT_EQ(NextObject().id, "A");
+  EXPECT_EQ(NextValueText(), "v1");
+  row->AddValue("f", "late");
   EXPECT_EQ(NextObject().result, 0);
-  EXPECT_EQ(state().valueCursor, -2);
+  EXPECT_EQ(NextValueText(), "(none)");  // no current object
+  ASSERT_EQ(NextObject().id, "A");
+  EXPECT_EQ(NextValueText(), "v1");  // a new snapshot from the first value
+  EXPECT_EQ(NextValueText(), "v2");
 
-  state().attached = false;
-  state().valueCursor = 3;
+  state().TEST_SetAttached(false);
   EXPECT_EQ(NextObject().result, 0);
-  EXPECT_EQ(state().valueCursor, 3);
-  EXPECT_EQ(state().getObjectIndex, -1);
+  state().TEST_SetAttached(true);
+  EXPECT_EQ(NextValueText(), "v3");  // neither walk moved
+  EXPECT_EQ(NextValueText(), "late");
 }
 
 TEST_F(ObjectQueries, DeletingTheCurrentObjectSkipsTheOneAfterIt) {
@@ -126,32 +135,34 @@ TEST_F(ObjectQueries, DeletingTheCurrentObjectSkipsTheOneAfterIt) {
   AddObject("B");
   AddObject("C");
   EXPECT_EQ(NextObject().id, "A");
-  state().dataStore.RemoveAt(0);  // B and C move up; the index stays at 0
+  ASSERT_EQ(KuvDeleteObject("A"), 1);  // B and C move up; the index stays at 0
   EXPECT_EQ(NextObject().id, "C");
   // Past the end after a deletion: the walk ends and restarts cleanly.
+  ASSERT_EQ(KuvDeleteObject("C"), 1);
   EXPECT_EQ(NextObject().id, "");
-  state().getObjectIndex = 5;
-  EXPECT_EQ(NextObject().result, 0);
-  EXPECT_EQ(state().getObjectIndex, -1);
   EXPECT_EQ(NextObject().id, "B");
 }
 
 TEST_F(ObjectQueries, NullPointersWriteNothingAndMoveNothing) {
-  AddObject("A");
-  state().valueCursor = 7;
+  CRowNode* row = AddObject("A")->AddTable("T")->AddRow();
+  row->AddValue("f", "a1");
+  row->AddValue("f", "a2");
+  AddObject("B");
+  ASSERT_EQ(NextObject().id, "A");
+  ASSERT_EQ(NextValueText(), "a1");
   char* text = reinterpret_cast<char*>(0x1);
   EXPECT_EQ(KuvGetNextObject(&text, &text, &text, &text, nullptr), 0);
   EXPECT_EQ(KuvGetNextObject(nullptr, &text, &text, &text, &text), 0);
   EXPECT_EQ(text, reinterpret_cast<char*>(0x1));
-  EXPECT_EQ(state().getObjectIndex, -1);
-  EXPECT_EQ(state().valueCursor, 7);
+  EXPECT_EQ(NextValueText(), "a2");
+  EXPECT_EQ(NextObject().id, "B");
 
   char** names = nullptr;
   int count = -1;
   EXPECT_EQ(KuvObjectList(nullptr, &count), 0);
   EXPECT_EQ(KuvObjectList(&names, nullptr), 0);
   EXPECT_EQ(count, -1);
-  EXPECT_EQ(state().objectNames.count(), 0);
+  EXPECT_EQ(names, nullptr);
 
   EXPECT_EQ(KuvIsParent(nullptr, "A"), 0);
   EXPECT_EQ(KuvIsParent("B", nullptr), 0);
@@ -163,15 +174,15 @@ TEST_F(ObjectQueries, NullPointersWriteNothingAndMoveNothing) {
 }
 
 TEST_F(ObjectQueries, NotAttachedAnswersNothing) {
-  AddObject("A");
-  state().attached = false;
+  AddObject("A")->SetTableDef("B", "A");
+  ASSERT_EQ(NextObject().id, "A");
+  ASSERT_EQ(KuvIsParent("B", "A"), 1);
+  state().TEST_SetAttached(false);
   char** names = nullptr;
   int count = -1;
   EXPECT_EQ(KuvObjectList(&names, &count), 0);
   EXPECT_EQ(count, -1);
   EXPECT_EQ(KuvObjectExists("A"), 0);
-  state().getObjectIndex = 0;
-  state().dataStore.GetAt(0)->SetTableDef("B", "A");
   EXPECT_EQ(KuvIsParent("B", "A"), 0);
 }
 
@@ -196,15 +207,16 @@ TEST_F(ObjectQueries, IsParentReadsTheCurrentObjectsTableDefinitions) {
   // After the end, or with the index past the store after deletions.
   ASSERT_EQ(NextObject().result, 0);
   EXPECT_EQ(KuvIsParent("Child", "Top"), 0);
-  state().getObjectIndex = 1;
-  state().dataStore.RemoveAt(1);
+  ASSERT_EQ(NextObject().id, "First");
+  ASSERT_EQ(NextObject().id, "Second");
+  ASSERT_EQ(KuvDeleteObject("Second"), 1);
   EXPECT_EQ(KuvIsParent("Child", "Other"), 0);
 }
 
 class FieldDefinitions : public ObjectQueries {};
 
 TEST_F(FieldDefinitions, TypeComesThroughTheFourthParameterAndUnitTheFifth) {
-  CBusinessObject* kind = state().templateStore.Append("Survey");
+  CBusinessObject* kind = state().TEST_templateStore().Append("Survey");
   kind->SetFieldDef("Station\tMD", "m\tfloat");
   kind->SetFieldDef("Station\tName", "string");
   char* type = nullptr;
@@ -212,18 +224,18 @@ TEST_F(FieldDefinitions, TypeComesThroughTheFourthParameterAndUnitTheFifth) {
   ASSERT_EQ(KuvGetFieldDef("Survey", "Station", "MD", &type, &unit), 1);
   EXPECT_STREQ(type, "float");
   EXPECT_STREQ(unit, "m");
-  EXPECT_EQ(type, state().slots[0].data());
-  EXPECT_EQ(unit, state().slots[1].data());
+  EXPECT_EQ(type, state().slot(0).data());
+  EXPECT_EQ(unit, state().slot(1).data());
   ASSERT_EQ(KuvGetFieldDef("Survey", "Station", "Name", &type, &unit), 1);
   EXPECT_STREQ(type, "string");  // without a TAB it is all type
   EXPECT_STREQ(unit, "");
 }
 
 TEST_F(FieldDefinitions, FirstTemplateObjectThatDeclaresTheFieldWins) {
-  state().templateStore.Append("Survey")->SetFieldDef("Station\tTVD", "ft\tint");
-  state().templateStore.Append("Other")->SetFieldDef("Station\tMD", "km\tdouble");
-  state().templateStore.Append("Survey")->SetFieldDef("Station\tMD", "m\tfloat");
-  state().templateStore.Append("Survey")->SetFieldDef("Station\tMD", "cm\tlong");
+  state().TEST_templateStore().Append("Survey")->SetFieldDef("Station\tTVD", "ft\tint");
+  state().TEST_templateStore().Append("Other")->SetFieldDef("Station\tMD", "km\tdouble");
+  state().TEST_templateStore().Append("Survey")->SetFieldDef("Station\tMD", "m\tfloat");
+  state().TEST_templateStore().Append("Survey")->SetFieldDef("Station\tMD", "cm\tlong");
   char* type = nullptr;
   char* unit = nullptr;
   ASSERT_EQ(KuvGetFieldDef("Survey", "Station", "MD", &type, &unit), 1);
@@ -233,8 +245,8 @@ TEST_F(FieldDefinitions, FirstTemplateObjectThatDeclaresTheFieldWins) {
 
 TEST_F(FieldDefinitions, ReadsOnlyTheTemplateAndNeedsNoAttachment) {
   AddObject("Survey")->SetFieldDef("Station\tMD", "m\tfloat");
-  state().templateStore.Append("Survey")->SetFieldDef("Station\tMD", "ft\tint");
-  state().attached = false;
+  state().TEST_templateStore().Append("Survey")->SetFieldDef("Station\tMD", "ft\tint");
+  state().TEST_SetAttached(false);
   char* type = reinterpret_cast<char*>(0x1);
   char* unit = reinterpret_cast<char*>(0x1);
   ASSERT_EQ(KuvGetFieldDef("Survey", "Station", "MD", &type, &unit), 1);
@@ -250,15 +262,15 @@ TEST_F(FieldDefinitions, ReadsOnlyTheTemplateAndNeedsNoAttachment) {
 
 TEST_F(ObjectQueries, LaterCallsOverwriteTheSharedSlots) {
   AddObject("A")->AddTable("T")->AddRow()->AddValue("F", "v");
-  state().templateStore.Append("A")->SetFieldDef("T\tF", "m\tfloat");
+  state().TEST_templateStore().Append("A")->SetFieldDef("T\tF", "m\tfloat");
   Header a = NextObject();
   ASSERT_EQ(a.id, "A");
   char* text[6] = {};
   int row = -1;
   ASSERT_EQ(KuvGetNextValue(&text[0], &text[1], &text[2], &text[3], &text[4], &text[5], &row), 1);
-  EXPECT_EQ(state().slots[0], "T");  // the ID is gone
+  EXPECT_EQ(state().slot(0), "T");  // the ID is gone
   ASSERT_EQ(KuvGetFieldDef("A", "T", "F", &text[0], &text[1]), 1);
-  EXPECT_EQ(state().slots[0], "float");
+  EXPECT_EQ(state().slot(0), "float");
 }
 
 }  // namespace

@@ -26,15 +26,19 @@ class PutCursorSafety : public testing::EditingTest {
     ASSERT_EQ(KuvPutValue("A", "a", "1"), 1);
     ASSERT_EQ(KuvPutValue("B", "b", "2"), 1);
   }
-  std::string TreeOf(const char* id) { return TreeText(*DataObject(state().dataStore.Find(id))); }
+  std::string TreeOf(const char* id) { return TreeText(*DataObject(state().dataStore().Find(id))); }
+  // Whether no put cursor is kept: the next value starts at the top level.
+  bool CursorIsClear() {
+    const PutPosition cursor = state().TEST_putPosition();
+    return cursor.table == nullptr && cursor.row == nullptr;
+  }
 };
 
 TEST_F(PutCursorSafety, DeletingThePutObjectClearsTheCursor) {
   CreateObjects({"W1", "W2"});
   PutNested();
   ASSERT_EQ(KuvDeleteObject("W2"), 1);
-  EXPECT_EQ(state().putTable, nullptr);
-  EXPECT_EQ(state().putRow, nullptr);
+  EXPECT_TRUE(CursorIsClear());
   EXPECT_EQ(KuvPutValue("B", "b", "3"), 0);  // the index names no object now
   EXPECT_EQ(KuvPutValue("A", "a", "3"), 0);
   EXPECT_EQ(TreeOf("W1"), "");
@@ -74,7 +78,7 @@ TEST_F(PutCursorSafety, AnObjectRecreatedWhereTheOldOneWasIsNotEntered) {
   ASSERT_EQ(KuvDeleteObject("W1"), 1);
   // As a reader would: a fresh object at the same index, perhaps at the
   // same address, with the same definitions.
-  CBusinessObject* fresh = state().dataStore.Append("W1");
+  CBusinessObject* fresh = state().TEST_dataStore().Append("W1");
   fresh->SetTableDef("A", "");
   fresh->SetTableDef("B", "A");
   fresh->SetFieldDef("A\ta", "\t");
@@ -88,13 +92,13 @@ TEST_F(PutCursorSafety, DetachAndReattachLeaveNoCursorBehind) {
   CreateObjects({"W1"});
   PutNested();
   ASSERT_EQ(KuvDetach(), 1);
-  state().attached = true;
+  state().TEST_SetAttached(true);
   EXPECT_EQ(KuvPutValue("A", "a", "3"), 0);  // the store is empty
   EXPECT_EQ(KuvCreateTableDef("A", ""), 0);
   EXPECT_EQ(KuvCreateFieldDef("A", "a", "", ""), 0);
 
   // A document read after reattaching fills index 0 again.
-  CBusinessObject* read = state().dataStore.Append("W1");
+  CBusinessObject* read = state().TEST_dataStore().Append("W1");
   read->SetTableDef("A", "");
   read->SetTableDef("B", "A");
   read->SetFieldDef("A\ta", "\t");
@@ -107,14 +111,15 @@ TEST_F(PutCursorSafety, DetachAndReattachLeaveNoCursorBehind) {
 TEST_F(PutCursorSafety, ClearedStoreRefusesDefinitionsAndValues) {
   CreateObjects({"W1"});
   PutNested();
-  // What reading a document does before it reads.
-  state().ClearDataStore();
-  state().putObjectIndex = -1;
+  // Reading a document clears the store even when the file is missing.
+  char* message = nullptr;
+  ASSERT_EQ(KuvOpen("", &message, 0), 0);
+  EXPECT_TRUE(CursorIsClear());
   EXPECT_EQ(KuvPutValue("A", "a", "3"), 0);
   EXPECT_EQ(KuvCreateTableDef("A", ""), 0);
   EXPECT_EQ(KuvCreateFieldDef("A", "a", "", ""), 0);
 
-  state().dataStore.Append("W1")->SetTableDef("A", "");
+  state().TEST_dataStore().Append("W1")->SetTableDef("A", "");
   EXPECT_EQ(KuvPutValue("A", "a", "3"), 0);      // still no put object
   ASSERT_EQ(KuvPutObject("W1", "", "", ""), 1);  // which brings the template's fields
   ASSERT_EQ(KuvPutValue("A", "a", "3"), 1);
@@ -125,7 +130,7 @@ TEST_F(PutCursorSafety, RewritingThePutObjectDropsTheCursorWithItsTables) {
   CreateObjects({"W1"});
   PutNested();
   ASSERT_EQ(KuvPutObject("W1", "", "", ""), 1);
-  EXPECT_EQ(state().putTable, nullptr);
+  EXPECT_TRUE(CursorIsClear());
   EXPECT_EQ(KuvPutValue("B", "b", "3"), 0);
   ASSERT_EQ(KuvPutValue("A", "a", "3"), 1);
   EXPECT_EQ(TreeOf("W1"), "A(a=3)");

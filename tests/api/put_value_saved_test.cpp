@@ -115,7 +115,7 @@ TEST_F(SavedPlacement, WorkedExamplesWriteTheirTrees) {
   for (const Example& example : Examples()) {
     SCOPED_TRACE(example.name);
     ASSERT_EQ(KuvDetach(), 1);
-    state().attached = true;
+    state().TEST_SetAttached(true);
     AddPlacementTemplate("Well");
     ASSERT_EQ(KuvCreateObject("Well", "ann", "1.0", "w-1"), 1);
     for (const Put& put : example.puts) {

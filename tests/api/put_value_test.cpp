@@ -22,10 +22,11 @@ class PutValue : public testing::EditingTest {
 
   // "B/1": the put table's name and the put row's position in it.
   std::string Cursor() {
-    const CTableNode* table = state().putTable;
-    if (table == nullptr) return state().putRow == nullptr ? "none" : "row without table";
+    const PutPosition cursor = state().TEST_putPosition();
+    const CTableNode* table = cursor.table;
+    if (table == nullptr) return cursor.row == nullptr ? "none" : "row without table";
     for (int i = 0; i < table->GetRowCount(); ++i) {
-      if (table->GetRow(i) == state().putRow) return table->name() + "/" + std::to_string(i);
+      if (table->GetRow(i) == cursor.row) return table->name() + "/" + std::to_string(i);
     }
     return table->name() + "/foreign row";
   }
@@ -46,12 +47,10 @@ class PutValue : public testing::EditingTest {
   // Puts a value that must be refused, and checks that nothing moved.
   void ExpectRefused(const char* table, const char* field) {
     const std::string tree = Tree();
-    CTableNode* putTable = state().putTable;
-    CRowNode* putRow = state().putRow;
+    const std::string cursor = Cursor();
     EXPECT_EQ(KuvPutValue(table, field, "x"), 0) << table << "." << field;
     EXPECT_EQ(Tree(), tree);
-    EXPECT_EQ(state().putTable, putTable);
-    EXPECT_EQ(state().putRow, putRow);
+    EXPECT_EQ(Cursor(), cursor);
   }
 };
 
@@ -65,7 +64,7 @@ TEST_F(PutValue, SiblingChildTableHangsUnderANewParentRow) {
   PutAll({"A.a1", "B.b1", "C.c1"});
   EXPECT_EQ(Tree(), "A(a1=1 B(b1=2))( C(c1=3))");
   EXPECT_EQ(Cursor(), "C/0");
-  EXPECT_EQ(state().putTable->parentRow(), object().GetTable(0)->GetRow(1));
+  EXPECT_EQ(state().TEST_putPosition().table->parentRow(), object().GetTable(0)->GetRow(1));
 }
 
 TEST_F(PutValue, ClimbsSeveralLevelsBackToTheNamedTable) {
@@ -155,12 +154,17 @@ TEST_F(PutValue, ValueTextIsStoredUnchanged) {
   EXPECT_EQ(object().GetTable(0)->GetRowCount(), 2);
 }
 
-TEST_F(PutValue, LeavesTheWalkCursorsAlone) {
-  state().getObjectIndex = 0;
-  state().valueCursor = 4;
+TEST_F(PutValue, LeavesTheWalksAlone) {
+  PutAll({"A.a1", "A.a1"});
+  char* text[6];
+  int row = -1;
+  ASSERT_EQ(KuvGetNextObject(&text[0], &text[1], &text[2], &text[3], &text[4]), 1);
+  ASSERT_EQ(KuvGetNextValue(&text[0], &text[1], &text[2], &text[3], &text[4], &text[5], &row), 1);
   PutAll({"A.a1", "B.b1"});
-  EXPECT_EQ(state().getObjectIndex, 0);
-  EXPECT_EQ(state().valueCursor, 4);
+  ASSERT_EQ(KuvGetNextValue(&text[0], &text[1], &text[2], &text[3], &text[4], &text[5], &row), 1);
+  EXPECT_STREQ(text[4], "2");  // from the snapshot taken before
+  EXPECT_EQ(KuvGetNextValue(&text[0], &text[1], &text[2], &text[3], &text[4], &text[5], &row), 0);
+  EXPECT_EQ(KuvGetNextObject(&text[0], &text[1], &text[2], &text[3], &text[4]), 0);
 }
 
 TEST_F(PutValue, DefinitionsAddedLaterAreUsed) {
@@ -178,15 +182,15 @@ TEST_F(PutValue, DefinitionsAddedLaterAreUsed) {
 }
 
 TEST_F(PutValue, RefusedWithoutAPutObjectOrAttachment) {
-  state().putObjectIndex = -1;
+  AddPlacementTemplate("Second");
+  ASSERT_EQ(KuvCreateObject("Second", "", "", ""), 1);
+  ASSERT_EQ(KuvDeleteObject("Second"), 1);  // the put index lies past the end
   EXPECT_EQ(KuvPutValue("A", "a1", "1"), 0);
-  state().putObjectIndex = 1;
-  EXPECT_EQ(KuvPutValue("A", "a1", "1"), 0);
-  state().putObjectIndex = 0;
-  state().attached = false;
+  ASSERT_EQ(KuvPutObject("Well", "", "", ""), 1);
+  state().TEST_SetAttached(false);
   EXPECT_EQ(KuvPutValue("A", "a1", "1"), 0);
   EXPECT_EQ(KuvPutValue(nullptr, "a1", "1"), 0);
-  state().attached = true;
+  state().TEST_SetAttached(true);
   EXPECT_EQ(KuvPutValue("A", "a1", nullptr), 0);
   EXPECT_EQ(Tree(), "");
 }
@@ -214,7 +218,7 @@ TEST_F(PutValue, DeepNestingNeedsNoRecursion) {
   ASSERT_EQ(KuvPutValue("R", "f", "again"), 1);  // climbs all the way up
   const CTableNode& top = *DataObject(1)->GetTable(0);
   ASSERT_EQ(top.GetRowCount(), 2);
-  EXPECT_EQ(state().putRow, top.GetRow(1));
+  EXPECT_EQ(state().TEST_putPosition().row, top.GetRow(1));
   EXPECT_EQ(top.GetRow(0)->GetChildTable(0)->GetRow(0)->GetChildTable(0)->name(), "B");
   ASSERT_EQ(KuvDeleteObject("Deep"), 1);
 }

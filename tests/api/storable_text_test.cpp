@@ -65,7 +65,7 @@ class StorableText : public testing::EditingTest {
     if (!input) return "the saved file cannot be opened";
     io::ReadDocument(readBack, error, *input);
     if (error.code != kNoError) return "reading back failed: " + error.message;
-    return testing::DescribeStoreDifference(state().dataStore, readBack);
+    return testing::DescribeStoreDifference(state().dataStore(), readBack);
   }
 
   // Runs call once per bad text and checks that each is refused without a
@@ -187,7 +187,7 @@ TEST_F(StorableText, EverythingAcceptedReadsBackEqual) {
   int accepted = 0;
   for (int round = 0; round < 3000; ++round) {
     ASSERT_EQ(KuvDetach(), 1);
-    state().attached = true;
+    state().TEST_SetAttached(true);
     const std::string id = "O" + RandomText(random);
     if (!KuvCreateObject(id.c_str(), RandomText(random).c_str(), RandomText(random).c_str(),
                          RandomText(random).c_str())) {

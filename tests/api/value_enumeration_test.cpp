@@ -1,4 +1,4 @@
-#include "api/value_enumeration.h"
+#include "core/value_enumeration.h"
 
 #include <gtest/gtest.h>
 
@@ -52,13 +52,19 @@ class ValueEnumeration : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(library.loaded());
-    state().attached = true;
+    state().TEST_SetAttached(true);
   }
   static LibraryState& state() { return *CurrentState(); }
+  static CObjectStore& store() { return state().TEST_dataStore(); }
+  // Makes the object at index the current one: the walk over the store
+  // runs to its end, which starts it again, and then up to the object.
   static void SelectObject(int index) {
-    state().getObjectIndex = index - 1;
     char* text[5];
-    ASSERT_EQ(KuvGetNextObject(&text[0], &text[1], &text[2], &text[3], &text[4]), 1);
+    while (KuvGetNextObject(&text[0], &text[1], &text[2], &text[3], &text[4]) == 1) {
+    }
+    for (int i = 0; i <= index; ++i) {
+      ASSERT_EQ(KuvGetNextObject(&text[0], &text[1], &text[2], &text[3], &text[4]), 1);
+    }
   }
 
   testing::FakePlatform platform;
@@ -66,7 +72,7 @@ class ValueEnumeration : public ::testing::Test {
 };
 
 TEST_F(ValueEnumeration, RowsComeInDepthFirstOrderWithTheirParentsAndPositions) {
-  CTableNode* a = state().dataStore.Append("X")->AddTable("A");
+  CTableNode* a = store().Append("X")->AddTable("A");
   for (const char* text : {"a0", "a1"}) {
     CRowNode* row = a->AddRow();
     row->AddValue("f", text);
@@ -83,7 +89,7 @@ TEST_F(ValueEnumeration, RowsComeInDepthFirstOrderWithTheirParentsAndPositions) 
 }
 
 TEST_F(ValueEnumeration, EmptyRowsTakePositionsAndPositionsRestartUnderEachParentRow) {
-  CBusinessObject* object = state().dataStore.Append("X");
+  CBusinessObject* object = store().Append("X");
   CTableNode* top = object->AddTable("A");
   top->AddRow()->AddValue("f", "r0");
   CRowNode* empty = top->AddRow();  // no values of its own, but children
@@ -109,11 +115,11 @@ TEST_F(ValueEnumeration, EmptyRowsTakePositionsAndPositionsRestartUnderEachParen
 }
 
 TEST_F(ValueEnumeration, UnitAndTypeComeFromTheObjectsOwnDefinitions) {
-  CBusinessObject* object = state().dataStore.Append("S");
+  CBusinessObject* object = store().Append("S");
   object->SetFieldDef("T\tMD", "m\tfloat");
   object->SetFieldDef("T\tName", "string");
   object->SetFieldDef("U\tMD", "ft\tint");  // same field, other table
-  state().templateStore.Append("S")->SetFieldDef("T\tNote", "x\ttext");
+  state().TEST_templateStore().Append("S")->SetFieldDef("T\tNote", "x\ttext");
   CRowNode* row = object->AddTable("T")->AddRow();
   row->AddValue("MD", "1.5");
   row->AddValue("Name", "n");
@@ -134,7 +140,7 @@ TEST_F(ValueEnumeration, UnitAndTypeComeFromTheObjectsOwnDefinitions) {
 }
 
 TEST_F(ValueEnumeration, FillsSlotsZeroToFive) {
-  CBusinessObject* object = state().dataStore.Append("S");
+  CBusinessObject* object = store().Append("S");
   object->SetFieldDef("B\tf", "unit\ttype");
   object->AddTable("A")->AddRow()->AddChildTable("B")->AddRow()->AddValue("f", "value");
   SelectObject(0);
@@ -146,21 +152,21 @@ TEST_F(ValueEnumeration, FillsSlotsZeroToFive) {
   char* parent = nullptr;
   int row = -1;
   ASSERT_EQ(KuvGetNextValue(&table, &field, &type, &unit, &value, &parent, &row), 1);
-  const auto& slots = state().slots;
-  EXPECT_EQ(slots[0], "B");
-  EXPECT_EQ(slots[1], "f");
-  EXPECT_EQ(slots[2], "value");
-  EXPECT_EQ(slots[3], "unit");
-  EXPECT_EQ(slots[4], "type");
-  EXPECT_EQ(slots[5], "A");
-  EXPECT_EQ(table, slots[0].data());
-  EXPECT_EQ(value, slots[2].data());
-  EXPECT_EQ(type, slots[4].data());
-  EXPECT_EQ(parent, slots[5].data());
+  const LibraryState& s = state();
+  EXPECT_EQ(s.slot(0), "B");
+  EXPECT_EQ(s.slot(1), "f");
+  EXPECT_EQ(s.slot(2), "value");
+  EXPECT_EQ(s.slot(3), "unit");
+  EXPECT_EQ(s.slot(4), "type");
+  EXPECT_EQ(s.slot(5), "A");
+  EXPECT_EQ(table, s.slot(0).data());
+  EXPECT_EQ(value, s.slot(2).data());
+  EXPECT_EQ(type, s.slot(4).data());
+  EXPECT_EQ(parent, s.slot(5).data());
 }
 
 TEST_F(ValueEnumeration, WhatTheCallerWritesIntoASlotDoesNotReachTheNextValue) {
-  CRowNode* row = state().dataStore.Append("S")->AddTable("T")->AddRow();
+  CRowNode* row = store().Append("S")->AddTable("T")->AddRow();
   for (const char* text : {"1.25", "2.50", "10.125", "7"}) row->AddValue("f", text);
   SelectObject(0);
   std::vector<std::string> seen;
@@ -177,7 +183,7 @@ TEST_F(ValueEnumeration, WhatTheCallerWritesIntoASlotDoesNotReachTheNextValue) {
 }
 
 TEST_F(ValueEnumeration, EndThenStartsAgainFromTheSameSnapshot) {
-  CRowNode* row = state().dataStore.Append("S")->AddTable("T")->AddRow();
+  CRowNode* row = store().Append("S")->AddTable("T")->AddRow();
   row->AddValue("f", "1");
   row->AddValue("f", "2");
   SelectObject(0);
@@ -185,7 +191,6 @@ TEST_F(ValueEnumeration, EndThenStartsAgainFromTheSameSnapshot) {
   row->AddValue("f", "late");  // after the snapshot: not seen yet
   EXPECT_EQ(NextValue()->value, "2");
   EXPECT_FALSE(NextValue());
-  EXPECT_EQ(state().valueCursor, -1);
   EXPECT_EQ(AllValues().size(), 2u);  // again, without rebuilding
 
   SelectObject(0);  // a reset takes a new snapshot
@@ -193,32 +198,34 @@ TEST_F(ValueEnumeration, EndThenStartsAgainFromTheSameSnapshot) {
 }
 
 TEST_F(ValueEnumeration, EmptyObjectEndsEveryCall) {
-  state().dataStore.Append("S")->AddTable("T")->AddRow();
+  CRowNode* row = store().Append("S")->AddTable("T")->AddRow();
   SelectObject(0);
   EXPECT_FALSE(NextValue());
-  EXPECT_EQ(state().valueCursor, -1);
-  EXPECT_FALSE(NextValue());
-  EXPECT_EQ(state().valueCursor, -1);
+  row->AddValue("f", "late");
+  EXPECT_FALSE(NextValue());  // the snapshot stays empty
 }
 
 TEST_F(ValueEnumeration, NoCurrentObjectAsksForANewSnapshot) {
-  state().dataStore.Append("S")->AddTable("T")->AddRow()->AddValue("f", "1");
-  state().valueCursor = 0;
+  store().Append("S")->AddTable("T")->AddRow()->AddValue("f", "1");
   EXPECT_FALSE(NextValue());  // before the first KuvGetNextObject
-  EXPECT_EQ(state().valueCursor, -2);
 
   SelectObject(0);
   EXPECT_EQ(NextValue()->value, "1");
-  state().dataStore.RemoveAt(0);  // the index now points past the store
+  store().Append("R")->AddTable("T")->AddRow()->AddValue("f", "r");
+  ASSERT_EQ(KuvDeleteObject("S"), 1);  // the index now names R
+  EXPECT_FALSE(NextValue());           // the end of S's snapshot
+  ASSERT_EQ(KuvDeleteObject("R"), 1);  // now it points past the store
   EXPECT_FALSE(NextValue());
-  EXPECT_EQ(state().valueCursor, -2);
+  // An object back at the index is walked from a new snapshot.
+  store().Append("Q")->AddTable("T")->AddRow()->AddValue("f", "q");
+  EXPECT_EQ(NextValue()->value, "q");
 }
 
 TEST_F(ValueEnumeration, MovingToAnotherObjectStartsItsFirstValue) {
-  CRowNode* first = state().dataStore.Append("S")->AddTable("T")->AddRow();
+  CRowNode* first = store().Append("S")->AddTable("T")->AddRow();
   first->AddValue("f", "s1");
   first->AddValue("f", "s2");
-  state().dataStore.Append("R")->AddTable("T")->AddRow()->AddValue("f", "r1");
+  store().Append("R")->AddTable("T")->AddRow()->AddValue("f", "r1");
   SelectObject(0);
   EXPECT_EQ(NextValue()->value, "s1");
   SelectObject(1);
@@ -226,14 +233,14 @@ TEST_F(ValueEnumeration, MovingToAnotherObjectStartsItsFirstValue) {
 }
 
 TEST_F(ValueEnumeration, SnapshotOutlivesTheObjectItCameFrom) {
-  CBusinessObject* object = state().dataStore.Append("S");
+  CBusinessObject* object = store().Append("S");
   object->SetFieldDef("T\tf", "m\tfloat");
   CRowNode* row = object->AddTable("T")->AddRow();
   for (int i = 0; i < 3; ++i) row->AddValue("f", std::string(40, static_cast<char>('a' + i)));
-  state().dataStore.Append("R");
+  store().Append("R");
   SelectObject(0);
   EXPECT_EQ(NextValue()->value, std::string(40, 'a'));
-  state().dataStore.RemoveAt(0);  // the current index now names R
+  ASSERT_EQ(KuvDeleteObject("S"), 1);  // the current index now names R
   std::optional<Value> second = NextValue();
   ASSERT_TRUE(second);
   EXPECT_EQ(second->value, std::string(40, 'b'));
@@ -243,34 +250,37 @@ TEST_F(ValueEnumeration, SnapshotOutlivesTheObjectItCameFrom) {
 }
 
 TEST_F(ValueEnumeration, NullOrDetachedCallsChangeNothing) {
-  state().dataStore.Append("S")->AddTable("T")->AddRow()->AddValue("f", "1");
+  store().Append("S")->AddTable("T")->AddRow()->AddValue("f", "1");
   SelectObject(0);
   char* text = reinterpret_cast<char*>(0x1);
   int row = -7;
   EXPECT_EQ(KuvGetNextValue(&text, &text, &text, &text, &text, &text, nullptr), 0);
   EXPECT_EQ(KuvGetNextValue(nullptr, &text, &text, &text, &text, &text, &row), 0);
   EXPECT_EQ(KuvGetNextValue(&text, &text, &text, &text, nullptr, &text, &row), 0);
-  state().attached = false;
+  state().TEST_SetAttached(false);
   EXPECT_EQ(KuvGetNextValue(&text, &text, &text, &text, &text, &text, &row), 0);
   EXPECT_EQ(text, reinterpret_cast<char*>(0x1));
   EXPECT_EQ(row, -7);
-  EXPECT_EQ(state().valueCursor, -2);
-  state().attached = true;
+  state().TEST_SetAttached(true);
   EXPECT_EQ(NextValue()->value, "1");
 }
 
-TEST_F(ValueEnumeration, MissingListIsCreated) {
-  state().dataStore.Append("S")->AddTable("T")->AddRow()->AddValue("f", "1");
-  state().getObjectIndex = 0;
-  state().valueList.reset();
-  state().valueCursor = 4;  // stale: there is no snapshot to continue
+TEST_F(ValueEnumeration, WalkAfterDetachStartsFromANewSnapshot) {
+  store().Append("S")->AddTable("T")->AddRow()->AddValue("f", "1");
+  SelectObject(0);
   EXPECT_EQ(NextValue()->value, "1");
-  EXPECT_NE(state().valueList, nullptr);
+  ASSERT_EQ(KuvDetach(), 1);  // frees the snapshot; the walk's index stays
+  state().TEST_SetAttached(true);
+  CRowNode* row = store().Append("N")->AddTable("T")->AddRow();
+  row->AddValue("f", "n1");
+  row->AddValue("f", "n2");
+  EXPECT_EQ(NextValue()->value, "n1");
+  EXPECT_EQ(NextValue()->value, "n2");
 }
 
 TEST_F(ValueEnumeration, HundredThousandLevelsDeepEnumerate) {
   constexpr int kDepth = 100000;
-  CTableNode* table = state().dataStore.Append("Deep")->AddTable("L");
+  CTableNode* table = store().Append("Deep")->AddTable("L");
   for (int level = 0; level < kDepth; ++level) {
     CRowNode* row = table->AddRow();
     row->AddValue("v", std::to_string(level));
@@ -308,7 +318,7 @@ void Reference(const CTableNode& table, const std::string& parent, const CBusine
 std::vector<Value> Flattened(const CBusinessObject& object) {
   ValueList list;
   list.InternName("left over");  // the build starts from a clean list
-  api::BuildValueList(object, list);
+  core::BuildValueList(object, list);
   std::vector<Value> values;
   for (std::size_t i = 0; i < list.size(); ++i) {
     const ValueList::CValueRecord& r = list.record(i);

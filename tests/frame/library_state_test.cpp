@@ -18,18 +18,37 @@ TEST(LoadStep, ReadsTheTemplatePathCutAtTheFirstZero) {
   ASSERT_TRUE(library.loaded());
   LibraryState* state = CurrentState();
   ASSERT_NE(state, nullptr);
-  EXPECT_EQ(state->templatePath, "/t/Standard.kvt");
-  EXPECT_FALSE(state->attached);
-  EXPECT_EQ(state->getObjectIndex, -1);
-  EXPECT_EQ(state->putObjectIndex, 0);  // -1 only once KuvOpen has run
-  EXPECT_EQ(state->valueCursor, 0);
+  EXPECT_EQ(state->templatePath(), "/t/Standard.kvt");
+  EXPECT_FALSE(state->attached());
+}
+
+// Right after the load step the put object is the first one and the walk
+// over the store begins with the first object, so that objects made in a
+// process that never opened a document are built and walked from there.
+TEST(LoadStep, CursorsStartAtTheFirstObject) {
+  FakePlatform platform;
+  LoadedLibrary library(platform);
+  ASSERT_TRUE(library.loaded());
+  LibraryState& state = *CurrentState();
+  state.TEST_SetAttached(true);
+  CBusinessObject* first = state.TEST_dataStore().Append("First");
+  first->SetTableDef("T", "");
+  first->SetFieldDef("T\tf", "\t");
+  state.TEST_dataStore().Append("Second");
+
+  EXPECT_EQ(KuvCreateTableDef("U", ""), 1);
+  EXPECT_EQ(KuvPutValue("T", "f", "v"), 1);
+  EXPECT_EQ(first->TableDefs.count("U"), 1u);
+  char* text[5];
+  ASSERT_EQ(KuvGetNextObject(&text[0], &text[1], &text[2], &text[3], &text[4]), 1);
+  EXPECT_STREQ(text[0], "First");
 }
 
 TEST(LoadStep, MissingValueLeavesThePathEmpty) {
   FakePlatform platform;
   LoadedLibrary library(platform);
   ASSERT_TRUE(library.loaded());
-  EXPECT_EQ(CurrentState()->templatePath, "");
+  EXPECT_EQ(CurrentState()->templatePath(), "");
 }
 
 TEST(LoadStep, CreatesAMissingKey) {
@@ -64,8 +83,7 @@ class Slots : public ::testing::Test {
 };
 
 TEST_F(Slots, EmptyTextComesOutAsAValidPointer) {
-  char* out = nullptr;
-  CopyOutString(*CurrentState(), &out, "", 3);
+  char* out = CurrentState()->HandOut(3, "");
   ASSERT_NE(out, nullptr);
   EXPECT_STREQ(out, "");
 }
@@ -73,25 +91,21 @@ TEST_F(Slots, EmptyTextComesOutAsAValidPointer) {
 TEST_F(Slots, EachSlotHoldsItsOwnText) {
   LibraryState& state = *CurrentState();
   char* outs[7];
-  for (int slot = 0; slot < 7; ++slot) {
-    CopyOutString(state, &outs[slot], "text " + std::to_string(slot), slot);
-  }
+  for (int slot = 0; slot < 7; ++slot)
+    outs[slot] = state.HandOut(slot, "text " + std::to_string(slot));
   for (int slot = 0; slot < 7; ++slot) EXPECT_EQ(outs[slot], "text " + std::to_string(slot));
-  char* again = nullptr;
-  CopyOutString(state, &again, "replaced", 0);
-  EXPECT_STREQ(again, "replaced");
+  EXPECT_STREQ(state.HandOut(0, "replaced"), "replaced");
   EXPECT_STREQ(outs[1], "text 1");
 }
 
 TEST_F(Slots, AHugeTextIsGivenBackByTheNextSmallOne) {
   LibraryState& state = *CurrentState();
-  char* out = nullptr;
-  CopyOutString(state, &out, std::string(1 << 20, 'x'), 2);
-  CopyOutString(state, &out, "small", 2);
+  state.HandOut(2, std::string(1 << 20, 'x'));
+  char* out = state.HandOut(2, "small");
   EXPECT_STREQ(out, "small");
-  CopyOutString(state, &out, std::string_view(out + 1, 3), 2);  // a text from the slot itself
+  out = state.HandOut(2, std::string_view(out + 1, 3));  // a text from the slot itself
   EXPECT_STREQ(out, "mal");
-  EXPECT_LT(state.slots[2].capacity(), 1u << 20);
+  EXPECT_LT(state.slot(2).capacity(), 1u << 20);
 }
 
 TEST_F(Slots, DateTextSharesSlotZero) {
@@ -105,26 +119,25 @@ TEST_F(Slots, DateTextSharesSlotZero) {
 
 TEST_F(Slots, DetachFreesEverythingAndCanRunTwice) {
   LibraryState& state = *CurrentState();
-  char* out = nullptr;
-  for (int slot = 0; slot < 7; ++slot) CopyOutString(state, &out, std::string(100, 'x'), slot);
-  state.dataStore.Append("A")->AddTable("T")->AddRow()->AddValue("f", "v");
-  state.templateStore.Append("B");
-  state.templateStore.version = "3.61'";
-  state.valueList = std::make_unique<ValueList>();
-  state.objectNames.Assign(state.dataStore);
-  state.attached = true;
-  state.getObjectIndex = 0;
+  for (int slot = 0; slot < 7; ++slot) state.HandOut(slot, std::string(100, 'x'));
+  state.TEST_dataStore().Append("A")->AddTable("T")->AddRow()->AddValue("f", "v");
+  state.TEST_templateStore().Append("B");
+  state.TEST_templateStore().version = "3.61'";
+  state.TEST_SetAttached(true);
+  char* text[6];
+  int row = 0;
+  ASSERT_EQ(KuvGetNextObject(&text[0], &text[1], &text[2], &text[3], &text[4]), 1);
+  ASSERT_EQ(KuvGetNextValue(&text[0], &text[1], &text[2], &text[3], &text[4], &text[5], &row), 1);
+  char** names = nullptr;
+  int count = 0;
+  ASSERT_EQ(KuvObjectList(&names, &count), 1);
 
   EXPECT_EQ(KuvDetach(), 1);
-  EXPECT_FALSE(state.attached);
-  EXPECT_EQ(state.dataStore.GetCount(), 0);
-  EXPECT_EQ(state.templateStore.GetCount(), 0);
-  EXPECT_EQ(state.templateStore.version, "3.61'");
-  EXPECT_EQ(state.valueList, nullptr);
-  EXPECT_EQ(state.objectNames.count(), 0);
-  for (const SlotBuffer& slot : state.slots) EXPECT_EQ(slot.data(), nullptr);
-  EXPECT_EQ(state.getObjectIndex, 0);  // cursors are left alone
-
+  EXPECT_FALSE(state.attached());
+  EXPECT_EQ(state.dataStore().GetCount(), 0);
+  EXPECT_EQ(state.templateStore().GetCount(), 0);
+  EXPECT_EQ(state.templateStore().version, "3.61'");
+  for (int slot = 0; slot < 7; ++slot) EXPECT_EQ(state.slot(slot).data(), nullptr);
   EXPECT_EQ(KuvDetach(), 1);
 }
 

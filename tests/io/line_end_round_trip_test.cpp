@@ -16,9 +16,9 @@ TEST(LineEnds, CarriageReturnLineFeedInTextSurvivesSaveAndOpen) {
   testing::FakePlatform platform;
   testing::LoadedLibrary library(platform);
   LibraryState& state = *CurrentState();
-  state.attached = true;
+  state.TEST_SetAttached(true);
   const std::string texts[] = {"a\r\nb", "\r\n", "x\r\r\ny", "ends\r", "\r\n\r\n", "lone\rcr"};
-  CBusinessObject* object = state.dataStore.Append("Id\r\n");
+  CBusinessObject* object = state.TEST_dataStore().Append("Id\r\n");
   object->author = "line\r\nbreak";
   CRowNode* row = object->AddTable("T")->AddRow();
   for (int i = 0; i < 6; ++i) row->AddValue("v" + std::to_string(i), texts[i]);
@@ -34,8 +34,8 @@ TEST(LineEnds, CarriageReturnLineFeedInTextSurvivesSaveAndOpen) {
 #endif
 
   ASSERT_EQ(KuvOpen(path.c_str(), &message, 0), 1) << message;
-  ASSERT_EQ(state.dataStore.GetCount(), 1);
-  const CBusinessObject& read = *state.dataStore.GetAt(0);
+  ASSERT_EQ(state.dataStore().GetCount(), 1);
+  const CBusinessObject& read = *state.dataStore().GetAt(0);
   EXPECT_EQ(read.id, "Id\r\n");
   EXPECT_EQ(read.author, "line\r\nbreak");
   const CRowNode& readRow = *read.GetTable(0)->GetRow(0);

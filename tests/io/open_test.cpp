@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 
 #include "frame/library_state.h"
@@ -10,11 +7,10 @@
 #include "io/load.h"
 #include "kuv/kuv.h"
 #include "support/fake_platform.h"
+#include "support/scratch_folder.h"
 
 namespace kuv {
 namespace {
-
-namespace fs = std::filesystem;
 
 const char kDocument[] =
     "<?xml version='1.0'?>\n<KUV Version='2.0'>\n"
@@ -25,44 +21,59 @@ class Open : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(library.loaded());
-    state().attached = true;  // as after a successful attach
-    std::random_device random;
-    folder = fs::temp_directory_path() / ("kuv_open_test_" + std::to_string(random()));
-    fs::create_directories(folder);
+    state().TEST_SetAttached(true);  // as after a successful attach
   }
-  void TearDown() override {
-    // A file the library still holds could not be deleted on Windows.
-    if (LibraryState* loaded = CurrentState()) loaded->dataStream.reset();
-    fs::remove_all(folder);
-  }
+  // A file the library still holds could not be deleted on Windows.
+  void TearDown() override { KuvDetach(); }
 
   static LibraryState& state() { return *CurrentState(); }
 
   std::string WriteFile(const std::string& name, const std::string& text) {
-    const std::string path = (folder / name).string();
-    std::ofstream(path, std::ios::binary) << text;
+    const std::string path = folder.File(name);
+    EXPECT_TRUE(testing::WriteFileBytes(path, text));
     return path;
   }
 
   // Whether another opener could read the file now.
-  static bool OthersCanOpen(const std::string& path) {
+  static bool OthersCanRead(const std::string& path) {
     return platform::DefaultPlatform().OpenInput(path, platform::Sharing::kShared) != nullptr;
   }
+  // Whether another opener could have the file to itself now.
+  static bool NobodyHolds(const std::string& path) {
+    return platform::DefaultPlatform().OpenInput(path, platform::Sharing::kExclusive) != nullptr;
+  }
 
-  // Gives the data store an object and points every cursor into it.
+  // Gives the data store an object and moves every cursor into it: it is
+  // the put object, the put cursor stands in its tree, and the walks stand
+  // at its first value.
   void MoveCursorsIntoTheStore() {
-    CBusinessObject* object = state().dataStore.Append("old");
-    state().putTable = object->AddTable("T");
-    state().putRow = state().putTable->AddRow();
-    state().putOwner = object;
-    state().putObjectIndex = 0;
-    state().getObjectIndex = 0;
-    state().valueCursor = 3;
+    CBusinessObject* object = state().TEST_dataStore().Append("old");
+    object->SetTableDef("T", "");
+    object->SetFieldDef("T\tA", "\t");
+    ASSERT_EQ(KuvPutObject("old", "", "", ""), 1);
+    ASSERT_EQ(KuvPutValue("T", "A", "1"), 1);
+    ASSERT_EQ(KuvPutValue("T", "A", "2"), 1);
+    char* text[5];
+    ASSERT_EQ(KuvGetNextObject(&text[0], &text[1], &text[2], &text[3], &text[4]), 1);
+    ASSERT_EQ(NextValueText(), "1");
+  }
+
+  // The next value of the current object, or "(none)".
+  static std::string NextValueText() {
+    char* text[6];
+    int row = -1;
+    return KuvGetNextValue(&text[0], &text[1], &text[2], &text[3], &text[4], &text[5], &row) == 1
+               ? text[4]
+               : "(none)";
+  }
+  static bool PutCursorIsClear() {
+    const PutPosition cursor = state().TEST_putPosition();
+    return cursor.table == nullptr && cursor.row == nullptr;
   }
 
   testing::FakePlatform platform;
   testing::LoadedLibrary library{platform};
-  fs::path folder;
+  testing::ScratchFolder folder;
 };
 
 TEST_F(Open, ReadsTheDocumentAndHandsBackAnEmptyMessage) {
@@ -71,14 +82,12 @@ TEST_F(Open, ReadsTheDocumentAndHandsBackAnEmptyMessage) {
   EXPECT_EQ(KuvOpen(path.c_str(), &message, 0), 1);
   ASSERT_NE(message, nullptr);
   EXPECT_STREQ(message, "");
-  EXPECT_EQ(testing::StorePicture(state().dataStore),
+  EXPECT_EQ(testing::StorePicture(state().dataStore()),
             "object B1|ann|1|W1|20021001T14:05:00000\ntable T\n row\n  A=1\n");
-  EXPECT_EQ(state().dataStore.version, "2.0'");
-  EXPECT_EQ(state().currentError, nullptr);
+  EXPECT_EQ(state().dataStore().version, "2.0'");
   EXPECT_EQ(platform.cursorShown, 1);
   EXPECT_EQ(platform.cursorRestored, 1);
-  EXPECT_TRUE(OthersCanOpen(path));
-  EXPECT_EQ(state().dataStream, nullptr);
+  EXPECT_TRUE(NobodyHolds(path));
 }
 
 TEST_F(Open, ReplacesTheStoreAndResetsEveryCursor) {
@@ -86,28 +95,31 @@ TEST_F(Open, ReplacesTheStoreAndResetsEveryCursor) {
   const std::string path = WriteFile("data.kuv", kDocument);
   char* message = nullptr;
   EXPECT_EQ(KuvOpen(path.c_str(), &message, 0), 1);
-  ASSERT_EQ(state().dataStore.GetCount(), 1);
-  EXPECT_EQ(state().dataStore.GetAt(0)->id, "B1");
-  EXPECT_EQ(state().valueCursor, -2);
-  EXPECT_EQ(state().getObjectIndex, -1);
-  EXPECT_EQ(state().putObjectIndex, -1);
-  EXPECT_EQ(state().putTable, nullptr);
-  EXPECT_EQ(state().putRow, nullptr);
-  EXPECT_EQ(state().putOwner, nullptr);
+  ASSERT_EQ(state().dataStore().GetCount(), 1);
+  EXPECT_EQ(state().dataStore().GetAt(0)->id, "B1");
+  EXPECT_TRUE(PutCursorIsClear());
+  // No put object, although there is one at the old put index.
+  EXPECT_EQ(KuvCreateTableDef("U", ""), 0);
+  EXPECT_EQ(KuvPutValue("T", "A", "3"), 0);
+  // The walk over the store starts again.
+  EXPECT_EQ(NextValueText(), "(none)");
+  char* text[5];
+  ASSERT_EQ(KuvGetNextObject(&text[0], &text[1], &text[2], &text[3], &text[4]), 1);
+  EXPECT_STREQ(text[0], "B1");
+  EXPECT_EQ(NextValueText(), "1");
 }
 
 TEST_F(Open, MissingFileGivesErrorOneWithThePathAndAnEmptyStore) {
   MoveCursorsIntoTheStore();
-  state().dataStore.version = "earlier";
-  const std::string path = (folder / "missing.kuv").string();
+  state().TEST_dataStore().version = "earlier";
+  const std::string path = folder.File("missing.kuv");
   char* message = nullptr;
   EXPECT_EQ(KuvOpen(path.c_str(), &message, 1), 0);
   EXPECT_EQ(std::string(message), "Error : Failed to open input file.: " + path);
-  EXPECT_EQ(state().dataStore.GetCount(), 0);
-  EXPECT_EQ(state().dataStore.version, "earlier");
-  EXPECT_EQ(state().valueCursor, -2);
-  EXPECT_EQ(state().putTable, nullptr);
-  EXPECT_EQ(state().dataStream, nullptr);
+  EXPECT_EQ(state().dataStore().GetCount(), 0);
+  EXPECT_EQ(state().dataStore().version, "earlier");
+  EXPECT_EQ(NextValueText(), "(none)");
+  EXPECT_TRUE(PutCursorIsClear());
   EXPECT_EQ(platform.cursorShown, platform.cursorRestored);
 }
 
@@ -117,21 +129,22 @@ TEST_F(Open, ReadingErrorKeepsWhatWasReadAndReportsIt) {
   char* message = nullptr;
   EXPECT_EQ(KuvOpen(path.c_str(), &message, 0), 0);
   EXPECT_STREQ(message, "Error : Token is invalid.");
-  EXPECT_EQ(testing::StorePicture(state().dataStore),
+  EXPECT_EQ(testing::StorePicture(state().dataStore()),
             "object B1|ann|1|W1|20021001T14:05:00000\ntable T\n row\n  A=1\n");
 }
 
 TEST_F(Open, DoesNothingWhenNotAttached) {
   MoveCursorsIntoTheStore();
-  state().attached = false;
+  state().TEST_SetAttached(false);
   const std::string path = WriteFile("data.kuv", kDocument);
   char* message = reinterpret_cast<char*>(0x1);
   EXPECT_EQ(KuvOpen(path.c_str(), &message, 1), 0);
   EXPECT_EQ(message, reinterpret_cast<char*>(0x1));
-  EXPECT_EQ(state().dataStore.GetAt(0)->id, "old");
-  EXPECT_EQ(state().valueCursor, 3);
-  EXPECT_NE(state().putTable, nullptr);
-  EXPECT_TRUE(OthersCanOpen(path));
+  state().TEST_SetAttached(true);
+  EXPECT_EQ(state().dataStore().GetAt(0)->id, "old");
+  EXPECT_EQ(NextValueText(), "2");
+  EXPECT_FALSE(PutCursorIsClear());
+  EXPECT_TRUE(NobodyHolds(path));
   EXPECT_EQ(platform.cursorShown, 1);
   EXPECT_EQ(platform.cursorRestored, 1);
 }
@@ -143,11 +156,11 @@ TEST_F(Open, NullArgumentsChangeNothing) {
   EXPECT_EQ(KuvOpen(nullptr, &message, 0), 0);
   EXPECT_EQ(message, reinterpret_cast<char*>(0x1));
   EXPECT_EQ(KuvOpen(path.c_str(), nullptr, 1), 0);
-  EXPECT_EQ(state().dataStore.GetAt(0)->id, "old");
-  EXPECT_EQ(state().getObjectIndex, 0);
-  EXPECT_EQ(state().putObjectIndex, 0);
-  EXPECT_NE(state().putRow, nullptr);
-  EXPECT_TRUE(OthersCanOpen(path));
+  EXPECT_EQ(state().dataStore().GetAt(0)->id, "old");
+  EXPECT_EQ(NextValueText(), "2");
+  EXPECT_FALSE(PutCursorIsClear());
+  EXPECT_EQ(KuvCreateTableDef("U", ""), 1);  // "old" is still the put object
+  EXPECT_TRUE(NobodyHolds(path));
 }
 
 TEST_F(Open, KeptOpenFileIsSharedWithNobodyUntilReleased) {
@@ -156,18 +169,18 @@ TEST_F(Open, KeptOpenFileIsSharedWithNobodyUntilReleased) {
   char* message = nullptr;
 
   EXPECT_EQ(KuvOpen(path.c_str(), &message, 1), 1);
-  EXPECT_FALSE(OthersCanOpen(path));
+  EXPECT_FALSE(OthersCanRead(path));
   // Opening the same file again lets the first hold go before it opens.
   EXPECT_EQ(KuvOpen(path.c_str(), &message, 1), 1);
-  EXPECT_FALSE(OthersCanOpen(path));
+  EXPECT_FALSE(OthersCanRead(path));
   // The next open releases it.
   EXPECT_EQ(KuvOpen(other.c_str(), &message, 0), 1);
-  EXPECT_TRUE(OthersCanOpen(path));
-  EXPECT_TRUE(OthersCanOpen(other));
+  EXPECT_TRUE(OthersCanRead(path));
+  EXPECT_TRUE(OthersCanRead(other));
 
   EXPECT_EQ(KuvOpen(path.c_str(), &message, 1), 1);
   EXPECT_EQ(KuvDetach(), 1);
-  EXPECT_TRUE(OthersCanOpen(path));
+  EXPECT_TRUE(OthersCanRead(path));
 }
 
 TEST_F(Open, FileHeldElsewhereCannotBeOpened) {
@@ -187,11 +200,10 @@ TEST_F(Open, FileStaysHeldAfterAReadingError) {
   char* message = nullptr;
   EXPECT_EQ(KuvOpen(path.c_str(), &message, 1), 0);
   EXPECT_STREQ(message, "Error : This is not a KUV file ( missing KUV declaration statement ).");
-  EXPECT_FALSE(OthersCanOpen(path));
-  EXPECT_NE(state().dataStream, nullptr);
+  EXPECT_FALSE(OthersCanRead(path));
   // Until the host lets the library go.
   EXPECT_EQ(KuvDetach(), 1);
-  EXPECT_TRUE(OthersCanOpen(path));
+  EXPECT_TRUE(OthersCanRead(path));
 }
 
 TEST_F(Open, LoadingHandsTheOpenFileToTheCaller) {
@@ -202,9 +214,9 @@ TEST_F(Open, LoadingHandsTheOpenFileToTheCaller) {
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(error.code, kNoError);
   EXPECT_EQ(store.GetCount(), 1);
-  EXPECT_FALSE(OthersCanOpen(path));  // held for as long as the caller keeps it
+  EXPECT_FALSE(OthersCanRead(path));  // held for as long as the caller keeps it
   file.reset();
-  EXPECT_TRUE(OthersCanOpen(path));
+  EXPECT_TRUE(OthersCanRead(path));
 
   EXPECT_EQ(
       io::LoadStore(platform, store, error, path + ".missing", kuv::platform::Sharing::kShared),

@@ -217,19 +217,18 @@ TEST(RoundTrip, SavedFileLoadsBackIntoTheSameStore) {
   ASSERT_TRUE(library.loaded());
   testing::ScratchFolder folder;
   LibraryState& state = *CurrentState();
-  state.attached = true;
+  state.TEST_SetAttached(true);
   StoreGenerator generator(7);
-  while (state.dataStore.GetCount() == 0) generator.Fill(state.dataStore);
+  while (state.dataStore().GetCount() == 0) generator.Fill(state.TEST_dataStore());
 
   const std::string path = folder.File("saved.kuv");
   char* message = nullptr;
   ASSERT_EQ(KuvSave(path.c_str(), &message), 1);
   CObjectStore loaded;
   CErrorInfo error;
-  ASSERT_NE(io::LoadStore(state.platform, loaded, error, path, platform::Sharing::kShared),
-            nullptr);
+  ASSERT_NE(io::LoadStore(platform, loaded, error, path, platform::Sharing::kShared), nullptr);
   ASSERT_EQ(error.code, kNoError) << error.message;
-  EXPECT_EQ(DescribeStoreDifference(state.dataStore, loaded), "");
+  EXPECT_EQ(DescribeStoreDifference(state.dataStore(), loaded), "");
   EXPECT_EQ(loaded.version, "2.0'");
 }
 

@@ -42,7 +42,7 @@ std::string SaveErrorFor(const std::string& path) {
 class Save : public ::testing::Test {
  protected:
   Save() {
-    if (LibraryState* loaded = CurrentState()) loaded->attached = true;
+    if (LibraryState* loaded = CurrentState()) loaded->TEST_SetAttached(true);
   }
 
   void SetUp() override { ASSERT_TRUE(library.loaded()); }
@@ -51,7 +51,7 @@ class Save : public ::testing::Test {
 
   // A business object with definitions and one table of rows.
   void FillStore(int rows) {
-    CBusinessObject* object = state().dataStore.Append("Survey");
+    CBusinessObject* object = state().TEST_dataStore().Append("Survey");
     object->author = "ann";
     object->version = "1";
     object->wellId = "W-7";
@@ -67,7 +67,7 @@ class Save : public ::testing::Test {
   }
 
   // The bytes of the saved file.
-  std::string Expected() { return WrittenText(state().dataStore, platform::kTextLineEnd); }
+  std::string Expected() { return WrittenText(state().dataStore(), platform::kTextLineEnd); }
 
   // Saves to path and expects error 5 with the path in slot 0, and the
   // store as it was.
@@ -78,8 +78,18 @@ class Save : public ::testing::Test {
     EXPECT_TRUE(Expected() == before);
     ASSERT_NE(message, nullptr);
     EXPECT_EQ(message, SaveErrorFor(path));
-    EXPECT_EQ(message, state().slots[0].data());
-    EXPECT_EQ(state().currentError, nullptr);
+    EXPECT_EQ(message, state().slot(0).data());
+  }
+
+  // Keeps path open as KuvOpen does when asked to; the file need not be a
+  // document for that.
+  void KeepOpen(const std::string& path) {
+    char* message = nullptr;
+    KuvOpen(path.c_str(), &message, 1);
+    ASSERT_FALSE(NobodyHolds(path));
+  }
+  static bool NobodyHolds(const std::string& path) {
+    return platform::DefaultPlatform().OpenInput(path, platform::Sharing::kExclusive) != nullptr;
   }
 
   // Puts the old document at name and returns its path.
@@ -95,7 +105,7 @@ class Save : public ::testing::Test {
 };
 
 TEST_F(Save, NotAttachedTouchesNothing) {
-  state().attached = false;
+  state().TEST_SetAttached(false);
   FillStore(2);
   const std::string path = folder.File("doc.kuv");
   char* message = reinterpret_cast<char*>(0x1);
@@ -123,50 +133,48 @@ TEST_F(Save, WritesTheDocumentAndHandsBackAnEmptyMessage) {
   EXPECT_EQ(KuvSave(path.c_str(), &message), 1);
   ASSERT_NE(message, nullptr);
   EXPECT_STREQ(message, "");
-  EXPECT_EQ(message, state().slots[0].data());
+  EXPECT_EQ(message, state().slot(0).data());
   EXPECT_EQ(ReadFileBytes(path), Expected());
   EXPECT_EQ(folder.Names(), Names{"doc.kuv"});
-  EXPECT_EQ(state().currentError, nullptr);
   EXPECT_EQ(platform.cursorShown, 1);
   EXPECT_EQ(platform.cursorRestored, 1);
 }
 
 TEST_F(Save, ReplacesAnExistingFileAndLeavesStoreAndCursorsAlone) {
-  FillStore(3);
+  FillStore(0);
+  ASSERT_EQ(KuvPutObject("Survey", "ann", "1", "W-7"), 1);
+  for (const char* depth : {"0", "30", "60"}) ASSERT_EQ(KuvPutValue("Stations", "Depth", depth), 1);
+  char* text[6];
+  int row = -1;
+  ASSERT_EQ(KuvGetNextObject(&text[0], &text[1], &text[2], &text[3], &text[4]), 1);
+  ASSERT_EQ(KuvGetNextValue(&text[0], &text[1], &text[2], &text[3], &text[4], &text[5], &row), 1);
+  const PutPosition cursor = state().TEST_putPosition();
   const std::string path = OldFile();
-  LibraryState& s = state();
-  s.putObjectIndex = 0;
-  s.getObjectIndex = 0;
-  s.valueCursor = 4;
-  s.putOwner = s.dataStore.GetAt(0);
-  s.putTable = s.dataStore.GetAt(0)->GetTable(0);
-  s.putRow = s.putTable->LastRow();
   const std::string before = Expected();
 
   char* message = nullptr;
   ASSERT_EQ(KuvSave(path.c_str(), &message), 1);
   EXPECT_EQ(ReadFileBytes(path), before);
   EXPECT_EQ(Expected(), before);
-  EXPECT_EQ(s.putObjectIndex, 0);
-  EXPECT_EQ(s.getObjectIndex, 0);
-  EXPECT_EQ(s.valueCursor, 4);
-  EXPECT_EQ(s.putTable, s.dataStore.GetAt(0)->GetTable(0));
-  EXPECT_EQ(s.putRow, s.putTable->LastRow());
-  EXPECT_EQ(s.putOwner, s.dataStore.GetAt(0));
+  EXPECT_EQ(state().TEST_putPosition().table, cursor.table);
+  EXPECT_EQ(state().TEST_putPosition().row, cursor.row);
+  EXPECT_EQ(KuvCreateTableDef("More", ""), 1);  // the put object stays
+  ASSERT_EQ(KuvGetNextValue(&text[0], &text[1], &text[2], &text[3], &text[4], &text[5], &row), 1);
+  EXPECT_STREQ(text[4], "30");  // the value walk goes on
+  EXPECT_EQ(KuvGetNextObject(&text[0], &text[1], &text[2], &text[3], &text[4]), 0);
 }
 
 TEST_F(Save, OntoTheFileThatOpenKeptAndThenAgain) {
-  FillStore(3);
   const std::string path = OldFile();
-  state().dataStream = platform.OpenInput(path, platform::Sharing::kExclusive);
-  ASSERT_NE(state().dataStream, nullptr);
+  KeepOpen(path);
+  FillStore(3);
   // While it is kept, nobody may replace it.
   EXPECT_EQ(platform::DefaultPlatform().BeginReplace(path), nullptr);
 
   char* message = nullptr;
   EXPECT_EQ(KuvSave(path.c_str(), &message), 1);
   EXPECT_STREQ(message, "");
-  EXPECT_EQ(state().dataStream, nullptr);
+  EXPECT_TRUE(NobodyHolds(path));
   EXPECT_EQ(ReadFileBytes(path), Expected());
 
   EXPECT_EQ(KuvSave(path.c_str(), &message), 1);
@@ -212,12 +220,12 @@ TEST_F(Save, WriteFailingPartWayKeepsTheOldFile) {
 }
 
 TEST_F(Save, CommitFailureKeepsTheOldFileAndStillReleasesTheKeptOne) {
-  FillStore(2);
   const std::string path = OldFile();
-  state().dataStream = platform.OpenInput(path, platform::Sharing::kExclusive);
+  KeepOpen(path);
+  FillStore(2);
   platform.failCommit = true;
   ExpectSaveFails(path);
-  EXPECT_EQ(state().dataStream, nullptr);
+  EXPECT_TRUE(NobodyHolds(path));
   EXPECT_EQ(ReadFileBytes(path), kOldBytes);
   EXPECT_EQ(folder.Names(), Names{"doc.kuv"});
   EXPECT_EQ(platform.cursorShown, platform.cursorRestored);

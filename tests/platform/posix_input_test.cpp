@@ -1,7 +1,6 @@
 #ifndef _WIN32  // FIFOs and devices of POSIX
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "frame/library_state.h"
 #include "kuv/kuv.h"
@@ -25,7 +24,7 @@ TEST(PosixInput, RefusesWhatIsNotARegularFile) {
 
   testing::FakePlatform fake;
   testing::LoadedLibrary library(fake);
-  CurrentState()->attached = true;
+  CurrentState()->TEST_SetAttached(true);
   char* message = nullptr;
   EXPECT_EQ(KuvOpen(fifo.c_str(), &message, 1), 0);
   EXPECT_EQ(std::string(message), "Error : Failed to open input file.: " + fifo);

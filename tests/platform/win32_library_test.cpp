@@ -33,7 +33,7 @@ const std::string kSample = std::string(KUV_SOURCE_DIR) + "/examples/kestrel3_lo
 class Win32Library : public ::testing::Test {
  protected:
   Win32Library() {
-    if (LibraryState* loaded = CurrentState()) loaded->attached = true;
+    if (LibraryState* loaded = CurrentState()) loaded->TEST_SetAttached(true);
   }
   void SetUp() override { ASSERT_TRUE(library.loaded()); }
   LibraryState& state() { return *CurrentState(); }
@@ -41,7 +41,7 @@ class Win32Library : public ::testing::Test {
   std::string OpenSample() {
     char* message = nullptr;
     EXPECT_EQ(KuvOpen(kSample.c_str(), &message, 0), 1) << (message ? message : "");
-    return WrittenText(state().dataStore);
+    return WrittenText(state().dataStore());
   }
 
   FakePlatform platform;
@@ -65,10 +65,10 @@ TEST_F(Win32Library, SavedLinesEndInCrLfAndReadBackUnchanged) {
   const auto bytes = ReadFileBytes(path);
   ASSERT_TRUE(bytes.has_value());
   EXPECT_FALSE(HasBareLineFeed(*bytes));
-  EXPECT_EQ(*bytes, WrittenText(state().dataStore, platform::LineEnd::kCrLf));
+  EXPECT_EQ(*bytes, WrittenText(state().dataStore(), platform::LineEnd::kCrLf));
 
   ASSERT_EQ(KuvOpen(path.c_str(), &message, 0), 1) << message;
-  EXPECT_EQ(WrittenText(state().dataStore), expected);
+  EXPECT_EQ(WrittenText(state().dataStore()), expected);
 }
 
 TEST_F(Win32Library, KeptOpenFileIsSharedWithNobodyUntilSaved) {

@@ -41,13 +41,13 @@ TEST_F(Win32Registry, StoresTheValueAsRegSzCountingItsZeroByte) {
 TEST_F(Win32Registry, LoadReadsTheTemplatePathUpToItsFirstZero) {
   TemplateKeyLease::WriteFileName(std::string("D:\\templates\\Standard.kvt\0junk", 31));
   ASSERT_TRUE(LoadLibrary(system));
-  EXPECT_EQ(CurrentState()->templatePath, "D:\\templates\\Standard.kvt");
+  EXPECT_EQ(CurrentState()->templatePath(), "D:\\templates\\Standard.kvt");
 }
 
 TEST_F(Win32Registry, LoadWithoutTheValueLeavesThePathEmpty) {
   TemplateKeyLease::DeleteFileName();
   ASSERT_TRUE(LoadLibrary(system));
-  EXPECT_EQ(CurrentState()->templatePath, "");
+  EXPECT_EQ(CurrentState()->templatePath(), "");
   EXPECT_NE(system.OpenTemplateKey(), nullptr);  // the key itself is there
 }
 
@@ -72,7 +72,7 @@ TEST_F(Win32Registry, AttachWithoutAnswerFromTheDialogIsRefused) {
   EXPECT_EQ(KuvAttach(&message), 0);
   ASSERT_NE(message, nullptr);
   EXPECT_STREQ(message, "Template not opened");
-  EXPECT_FALSE(CurrentState()->attached);
+  EXPECT_FALSE(CurrentState()->attached());
   EXPECT_EQ(TemplateKeyLease::ReadFileName(), missing);  // nothing chosen, nothing written
 }
 

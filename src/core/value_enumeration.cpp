@@ -6,7 +6,7 @@
 // Unit and type come from the object's field definitions. Looking them up
 // per value would dominate the walk, so they are resolved once per table
 // name and field, and each table node maps its field indices onto them.
-#include "api/value_enumeration.h"
+#include "core/value_enumeration.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,7 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace kuv::api {
+namespace kuv::core {
 
 namespace {
 
@@ -247,4 +247,4 @@ void BuildValueList(const CBusinessObject& object, ValueList& list) {
   Flattener(object, list).Run();
 }
 
-}  // namespace kuv::api
+}  // namespace kuv::core
