@@ -251,9 +251,11 @@ class BusinessObject:
         One column per field, texts by default. With ``typed=True`` each
         field is converted by its declared type (numbers, integers,
         booleans, dates); a text that does not convert becomes missing and is
-        counted in ``attrs["invalid"]``. ``row_id``, ``parent_table`` and
-        ``parent_row_id`` identify the rows, so that a child table joins its
-        parent with ``merge``. ``attrs`` also holds ``units`` and ``types``.
+        counted in ``attrs["invalid"]``. The index, ``row_id``, numbers the
+        rows of the table; nested rows also have ``parent_table`` and
+        ``parent_row_id``, so that a child table joins its parent with
+        ``child.merge(parent, left_on="parent_row_id", right_on="row_id")``.
+        ``attrs`` also holds ``units`` and ``types``.
         KeyError when the object has no such table and declares none.
         """
         frames = _frames.object_frames(self, [table], typed)

@@ -1,12 +1,12 @@
 """Tables as pandas DataFrames, and DataFrames written back as rows.
 
 A frame holds every row of one table, wherever it nests, one column per
-field. Three columns identify the rows: ``row_id`` (the row's position among
-the rows of that table in document order, so 0, 1, 2... in each frame, and
-unchanged when rows are added to other tables), ``parent_table`` and
-``parent_row_id`` (the ``row_id`` of the row that holds the row's table
-node, missing at the top level). A child frame therefore joins its parent
-with ``child.merge(parent, left_on="parent_row_id", right_on="row_id")``.
+field. Its index, ``row_id``, is the row's position among the rows of that
+table in document order (0, 1, 2..., unchanged when rows are added to other
+tables). Where rows are nested, two more columns name the row that holds
+each row's table node: ``parent_table`` and ``parent_row_id`` (that row's
+``row_id``). A child frame therefore joins its parent with
+``child.merge(parent, left_on="parent_row_id", right_on="row_id")``.
 """
 
 import os
@@ -45,20 +45,30 @@ def _column_values(kind, values, mask):
 
 
 def frame_from_core(raw, texts, typed, leading=None):
-    """A DataFrame of one table as _core.object_frames gives it.
+    """A DataFrame of one table as _core gives it.
 
-    leading: columns to put first (those of read_frames)."""
+    leading: columns to put first, for read_frames, whose frames keep
+    row_id as a column (the rows of many objects) rather than as the index.
+    """
     decode = texts.decode
     data = dict(leading or {})
+    if leading is not None:
+        data[ROW_ID] = raw["row_id"]
+        index = None
+    else:
+        index = pd.RangeIndex(len(raw["row_id"]), name=ROW_ID)
     parent_ids = raw["parent_row_id"]
-    data[ROW_ID] = raw["row_id"]
-    data[PARENT_TABLE] = raw["parent_table"]
-    data[PARENT_ROW_ID] = pd.arrays.IntegerArray(parent_ids, parent_ids < 0)
+    missing_parents = parent_ids < 0
+    if not missing_parents.all():
+        data[PARENT_TABLE] = pd.Categorical.from_codes(
+            raw["parent_table_codes"], categories=raw["parent_tables"])
+        data[PARENT_ROW_ID] = (pd.arrays.IntegerArray(parent_ids, missing_parents)
+                               if missing_parents.any() else parent_ids)
     units, types, fields, invalid = {}, {}, {}, {}
     for field, occurrence, _declared, unit, type_, kind, values, mask, bad in raw["columns"]:
         base = _repeat_name(decode(field), occurrence)
         name, suffix = base, 1
-        while name in data:  # a field named like an identity column
+        while name in data or name in IDENTITY:  # a field named like an identity column
             name = _repeat_name(base, suffix)
             suffix += 1
         data[name] = _column_values(kind, values, mask)
@@ -67,7 +77,7 @@ def frame_from_core(raw, texts, typed, leading=None):
         fields[name] = (decode(field), occurrence)
         if typed and kind != "text":
             invalid[name] = int(bad)
-    frame = pd.DataFrame(data, copy=False)
+    frame = pd.DataFrame(data, index=index, copy=False)
     frame.attrs["table"] = decode(raw["name"])
     frame.attrs["units"] = units
     frame.attrs["types"] = types
@@ -75,6 +85,15 @@ def frame_from_core(raw, texts, typed, leading=None):
     if typed:
         frame.attrs["invalid"] = invalid
     return frame
+
+
+def _categories(labels, positions):
+    """A Categorical of labels[positions], its categories each label once."""
+    position_of = {}
+    for label in labels:
+        position_of.setdefault(label, len(position_of))
+    codes = np.array([position_of[label] for label in labels], dtype=np.int32)
+    return pd.Categorical.from_codes(codes[positions], categories=list(position_of))
 
 
 def object_frames(obj, tables, typed):
@@ -108,16 +127,14 @@ def read_frames(paths, threads=1, typed=False, encoding="cp1252"):
     raws = _core.read_frames(
         [os.fsencode(source) for source in sources], threads, bool(typed), texts.codec
     )
-    labels = np.empty(len(sources), dtype=object)
-    labels[:] = sources
     frames = {}
     for raw in raws:
         pieces = raw["pieces"]
         counts = np.array([piece[3] for piece in pieces], dtype=np.int64)
-        files = np.array([piece[0] for piece in pieces], dtype=np.int64)
-        ids = np.empty(len(pieces), dtype=object)
-        ids[:] = [texts.decode(piece[2]) for piece in pieces]
-        leading = {SOURCE: np.repeat(labels[files], counts), OBJECT: np.repeat(ids, counts)}
+        files = np.repeat(np.array([piece[0] for piece in pieces], dtype=np.int64), counts)
+        ids = [texts.decode(piece[2]) for piece in pieces]
+        leading = {SOURCE: _categories(sources, files),
+                   OBJECT: _categories(ids, np.repeat(np.arange(len(ids)), counts))}
         frame = frame_from_core(raw, texts, typed, leading)
         frames[frame.attrs["table"]] = frame
     return frames

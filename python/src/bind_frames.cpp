@@ -87,21 +87,25 @@ py::list ReadFrames(const std::vector<py::bytes>& path_bytes, int threads, bool 
         result.tables.push_back(GatherTables(object, {}));
       }
     });
+    // Tables by name, in the order they first appear.
     std::vector<std::string_view> names;
+    std::vector<std::vector<const TableCells*>> table_pieces;
     for (std::size_t file = 0; file < results.size(); ++file) {
       for (std::size_t object = 0; object < results[file].tables.size(); ++object) {
         for (const TableCells& table : results[file].tables[object]) {
-          std::size_t at = std::find(names.begin(), names.end(), table.name) - names.begin();
+          const std::size_t at = std::find(names.begin(), names.end(), table.name) - names.begin();
           if (at == names.size()) {
             names.push_back(table.name);
-            joined.emplace_back().name = table.name;
+            table_pieces.emplace_back();
             pieces.emplace_back();
           }
-          AppendTable(joined[at], table);
+          table_pieces[at].push_back(&table);
           pieces[at].push_back(Piece{file, object, table.rows()});
         }
       }
     }
+    joined = JoinTables(table_pieces, threads);
+    for (ReadResult& result : results) result.tables.clear();  // the cells are in joined now
     ready = PrepareTables(joined, typed, threads);
   }
   py::list frames = MaterializeAll(ready, codec);

@@ -20,7 +20,8 @@ constexpr std::size_t kSampleSize = 4096;
 
 class DistinctFinder {
  public:
-  explicit DistinctFinder(DistinctTexts* out) : out_(out), slots_(1024, 0) {}
+  DistinctFinder(DistinctTexts* out, bool each_text_once)
+      : out_(out), slots_(1024, 0), may_stop_(!each_text_once) {}
 
   std::uint32_t CodeOf(Cell text) {
     if (!looking_up_) return Add(text);
@@ -34,7 +35,9 @@ class DistinctFinder {
     const std::uint32_t code = Add(text);
     slots_[slot] = code + 1;
     if (out_->texts.size() * 2 > slots_.size()) Grow();
-    if (++seen_new_ == kSampleSize * 3 / 4 && looked_up_ < kSampleSize) StopLookingUp();
+    if (may_stop_ && ++seen_new_ == kSampleSize * 3 / 4 && looked_up_ < kSampleSize) {
+      StopLookingUp();
+    }
     return code;
   }
 
@@ -64,6 +67,7 @@ class DistinctFinder {
 
   DistinctTexts* out_;
   std::vector<std::uint32_t> slots_;  // code + 1; 0 is free
+  bool may_stop_;
   bool looking_up_ = true;
   std::size_t seen_new_ = 0;
   std::size_t looked_up_ = 0;
@@ -121,10 +125,10 @@ py::bytes Bytes(std::string_view text) { return py::bytes(text.data(), text.size
 
 }  // namespace
 
-DistinctTexts FindDistinct(const std::vector<Cell>& cells) {
+DistinctTexts FindDistinct(const std::vector<Cell>& cells, bool each_text_once) {
   DistinctTexts distinct;
   distinct.codes.resize(cells.size(), DistinctTexts::kNoText);
-  DistinctFinder finder(&distinct);
+  DistinctFinder finder(&distinct, each_text_once);
   for (std::size_t i = 0; i < cells.size(); ++i) {
     if (IsMissing(cells[i])) continue;
     finder.Count();
@@ -148,7 +152,7 @@ std::vector<ReadyTable> PrepareTables(const std::vector<TableCells>& tables, boo
     const auto [t, c] = tasks[task];
     const TableCells& table = tables[t];
     if (c == SIZE_MAX) {
-      ready[t].parent_tables = FindDistinct(table.parent_table);
+      ready[t].parent_tables = FindDistinct(table.parent_table, true);
       return;
     }
     const CellColumn& column = table.columns[c];
@@ -171,7 +175,15 @@ py::dict Materialize(const ReadyTable& ready, const TextCodec& codec) {
   frame["name"] = Bytes(table.name);
   frame["row_id"] = ArrayOf(table.row_id);
   frame["parent_row_id"] = ArrayOf(table.parent_row_id);
-  frame["parent_table"] = TextArray(ready.parent_tables, codec);
+  std::vector<std::int32_t> parent_codes(ready.parent_tables.codes.size());
+  for (std::size_t i = 0; i < parent_codes.size(); ++i) {
+    const std::uint32_t code = ready.parent_tables.codes[i];
+    parent_codes[i] = code == DistinctTexts::kNoText ? -1 : static_cast<std::int32_t>(code);
+  }
+  frame["parent_table_codes"] = ArrayOf(parent_codes);
+  py::list parent_tables;
+  for (const Cell name : ready.parent_tables.texts) parent_tables.append(codec.DecodeObject(name));
+  frame["parent_tables"] = parent_tables;
   py::list columns;
   for (const ReadyColumn& ready_column : ready.columns) {
     const CellColumn& column = *ready_column.column;

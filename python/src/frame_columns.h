@@ -22,7 +22,9 @@ struct DistinctTexts {
   std::vector<std::uint32_t> codes;
   std::vector<Cell> texts;
 };
-DistinctTexts FindDistinct(const std::vector<Cell>& cells);
+// Past a sample of mostly distinct texts the rest are not looked up (each
+// gets a code of its own) unless every text must be distinct.
+DistinctTexts FindDistinct(const std::vector<Cell>& cells, bool each_text_once = false);
 
 struct ReadyColumn {
   const CellColumn* column = nullptr;
@@ -43,7 +45,8 @@ std::vector<ReadyTable> PrepareTables(const std::vector<TableCells>& tables, boo
                                       int threads);
 
 // The table as a dict of numpy arrays: "name", "row_id", "parent_row_id"
-// (-1 at the top level), "parent_table", and "columns", a list of tuples
+// (-1 at the top level), "parent_table_codes" (-1 at the top level) with
+// "parent_tables", the names they index, and "columns", a list of tuples
 // (field, occurrence, declared, unit, type, kind, values, mask, invalid);
 // mask is None or a boolean array, true where missing.
 pybind11::dict Materialize(const ReadyTable& table, const TextCodec& codec);

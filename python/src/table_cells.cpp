@@ -4,6 +4,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "parallel.h"
 #include "typed_cells.h"
 
 namespace kuv::python {
@@ -112,6 +113,13 @@ CellColumn* TableCells::Find(std::string_view field, int occurrence) {
   return nullptr;
 }
 
+const CellColumn* TableCells::Find(std::string_view field, int occurrence) const {
+  for (const CellColumn& column : columns) {
+    if (column.occurrence == occurrence && column.field == field) return &column;
+  }
+  return nullptr;
+}
+
 CellColumn& TableCells::FindOrAdd(std::string_view field, int occurrence) {
   if (CellColumn* column = Find(field, occurrence)) return *column;
   CellColumn& column = columns.emplace_back();
@@ -196,28 +204,62 @@ std::vector<Row> RowsOfTable(const BusinessObject& object, std::string_view tabl
   return found;
 }
 
-void AppendTable(TableCells& into, const TableCells& piece) {
-  const std::size_t offset = into.rows();
-  into.row_id.insert(into.row_id.end(), piece.row_id.begin(), piece.row_id.end());
-  into.parent_row_id.insert(into.parent_row_id.end(), piece.parent_row_id.begin(),
-                            piece.parent_row_id.end());
-  into.parent_table.insert(into.parent_table.end(), piece.parent_table.begin(),
-                           piece.parent_table.end());
-  for (const CellColumn& column : piece.columns) {
-    CellColumn& target = into.FindOrAdd(column.field, column.occurrence);
-    if (column.declared) {
-      if (!target.declared) {
-        target.declared = true;
-        target.unit = column.unit;
-        target.type = column.type;
-      } else if (KindOfType(target.type) != KindOfType(column.type)) {
-        target.mixed_types = true;
+std::vector<TableCells> JoinTables(const std::vector<std::vector<const TableCells*>>& pieces,
+                                   int threads) {
+  std::vector<TableCells> joined(pieces.size());
+  std::vector<std::vector<std::size_t>> offsets(pieces.size());
+  std::vector<std::size_t> rows(pieces.size(), 0);
+  // The columns of each joined table, and where each piece's rows go.
+  for (std::size_t t = 0; t < pieces.size(); ++t) {
+    TableCells& into = joined[t];
+    into.name = pieces[t].front()->name;
+    for (const TableCells* piece : pieces[t]) {
+      offsets[t].push_back(rows[t]);
+      rows[t] += piece->rows();
+      for (const CellColumn& column : piece->columns) {
+        CellColumn& target = into.FindOrAdd(column.field, column.occurrence);
+        if (!column.declared) continue;
+        if (!target.declared) {
+          target.declared = true;
+          target.unit = column.unit;
+          target.type = column.type;
+        } else if (KindOfType(target.type) != KindOfType(column.type)) {
+          target.mixed_types = true;
+        }
       }
     }
-    target.cells.resize(offset);
-    target.cells.insert(target.cells.end(), column.cells.begin(), column.cells.end());
   }
-  into.PadColumns();
+  std::vector<std::pair<std::size_t, std::size_t>> tasks;  // (table, column or SIZE_MAX)
+  for (std::size_t t = 0; t < joined.size(); ++t) {
+    tasks.emplace_back(t, SIZE_MAX);
+    for (std::size_t c = 0; c < joined[t].columns.size(); ++c) tasks.emplace_back(t, c);
+  }
+  RunInParallel(threads, tasks.size(), [&](std::size_t task) {
+    const auto [t, c] = tasks[task];
+    TableCells& into = joined[t];
+    if (c == SIZE_MAX) {
+      into.row_id.reserve(rows[t]);
+      into.parent_row_id.reserve(rows[t]);
+      into.parent_table.reserve(rows[t]);
+      for (const TableCells* piece : pieces[t]) {
+        into.row_id.insert(into.row_id.end(), piece->row_id.begin(), piece->row_id.end());
+        into.parent_row_id.insert(into.parent_row_id.end(), piece->parent_row_id.begin(),
+                                  piece->parent_row_id.end());
+        into.parent_table.insert(into.parent_table.end(), piece->parent_table.begin(),
+                                 piece->parent_table.end());
+      }
+      return;
+    }
+    CellColumn& column = into.columns[c];
+    column.cells.assign(rows[t], Cell());
+    for (std::size_t k = 0; k < pieces[t].size(); ++k) {
+      const CellColumn* source = pieces[t][k]->Find(column.field, column.occurrence);
+      if (source == nullptr) continue;
+      std::copy(source->cells.begin(), source->cells.end(),
+                column.cells.begin() + static_cast<std::ptrdiff_t>(offsets[t][k]));
+    }
+  });
+  return joined;
 }
 
 }  // namespace kuv::python

@@ -45,6 +45,7 @@ struct TableCells {
   std::size_t rows() const { return row_id.size(); }
   // The column of a field's n-th value in a row, or nullptr.
   CellColumn* Find(std::string_view field, int occurrence);
+  const CellColumn* Find(std::string_view field, int occurrence) const;
   // Adds the column, empty in every row, when it is missing.
   CellColumn& FindOrAdd(std::string_view field, int occurrence);
   // Gives every column a cell for every row.
@@ -65,9 +66,11 @@ TableCells DeclaredTable(const BusinessObject& object, std::string_view table);
 // The rows of one table in the numbering of TableCells::row_id.
 std::vector<Row> RowsOfTable(const BusinessObject& object, std::string_view table);
 
-// Appends the rows of piece to into, matching columns by field and
-// occurrence.
-void AppendTable(TableCells& into, const TableCells& piece);
+// Joins tables of one name from many objects: for each name, its pieces
+// in order, their columns matched by field and occurrence. A column per
+// task, on up to `threads` threads.
+std::vector<TableCells> JoinTables(const std::vector<std::vector<const TableCells*>>& pieces,
+                                   int threads);
 
 }  // namespace kuv::python
 
