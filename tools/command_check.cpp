@@ -1,11 +1,14 @@
-// kuv check: reads each file and reports one line per file.
+// kuv check: reads each file and reports one line per file, in the order
+// given, however many are read at once.
 #include <exception>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "commands.h"
 #include "content_walk.h"
 #include "kuv/document.hpp"
+#include "ordered_jobs.h"
 #include "template_registration.h"
 #include "tool_error.h"
 
@@ -25,21 +28,34 @@ std::string Counts(const Document& document) {
          std::to_string(values) + (values == 1 ? " value" : " values");
 }
 
+std::string Problem(const std::exception_ptr& failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::exception& error) {
+    return error.what();
+  } catch (...) {
+    return "the file could not be read";
+  }
+}
+
 }  // namespace
 
 int RunCheck(const CheckOptions& options) {
   EnsureTemplateRegistered(std::cerr);
+  const std::vector<std::string>& files = options.files;
+  std::vector<std::string> results(files.size());
   bool allRead = true;
-  for (const std::string& file : options.files) {
-    std::string result;
-    try {
-      result = Counts(Document::Open(file));
-    } catch (const std::exception& error) {
-      allRead = false;
-      result = error.what();
-    }
-    std::cout << file << ": " << result << std::endl;
-  }
+  RunOrderedJobs(
+      files.size(), options.jobs,
+      [&](std::size_t i) { results[i] = Counts(Document::Open(files[i])); },
+      [&](std::size_t i, const std::exception_ptr& failure) {
+        if (failure) {
+          allRead = false;
+          results[i] = Problem(failure);
+        }
+        std::cout << files[i] << ": " << results[i] << std::endl;
+        results[i].clear();
+      });
   return allRead ? kExitSuccess : kExitDataError;
 }
 

@@ -1,14 +1,19 @@
-// kuv export: a document as JSON (everything) or one table as CSV.
+// kuv export: a document as JSON (everything) or one table as CSV; several
+// documents at once into a folder, one output each.
+#include <algorithm>
+#include <exception>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "batch_outputs.h"
 #include "commands.h"
 #include "csv_writer.h"
 #include "file_output.h"
 #include "json_writer.h"
 #include "kuv/document.hpp"
+#include "ordered_jobs.h"
 #include "progress_bar.h"
 #include "template_registration.h"
 #include "tool_error.h"
@@ -38,12 +43,12 @@ BusinessObject ChosenObject(const Document& document, const std::string& file,
 }
 
 void ExportJson(const Document& document, const std::string& file, const ExportOptions& options,
-                std::ostream& out) {
+                bool showProgress, std::ostream& out) {
   JsonDocumentWriter writer(out, options.encoding);
   if (!options.object.empty()) {
     writer.WriteObject(ChosenObject(document, file, options));
   } else {
-    ProgressBar progress("exporting", static_cast<long long>(document.size()));
+    ProgressBar progress("exporting", showProgress ? static_cast<long long>(document.size()) : 0);
     long long done = 0;
     for (const BusinessObject object : document.objects()) {
       writer.WriteObject(object);
@@ -88,15 +93,49 @@ void ExportCsv(const Document& document, const std::string& file, const ExportOp
 
 // Exports one document to output (empty for standard output), which
 // appears only once it is complete.
-void ExportOne(const std::string& file, const std::string& output, const ExportOptions& options) {
+void ExportOne(const std::string& file, const std::string& output, const ExportOptions& options,
+               bool showProgress) {
   const Document document = Document::Open(file);
   FileOutput target(output);
   if (options.format == "csv") {
     ExportCsv(document, file, options, target.stream());
   } else {
-    ExportJson(document, file, options, target.stream());
+    ExportJson(document, file, options, showProgress, target.stream());
   }
   target.Commit();
+}
+
+// Says why one file of a batch failed; the exit status it calls for.
+ExitStatus ReportFailure(const std::string& file, const std::exception_ptr& failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const ToolError& error) {
+    std::cerr << "kuv: " << file << ": " << error.what() << "\n";
+    return error.status();
+  } catch (const std::exception& error) {
+    std::cerr << "kuv: " << file << ": " << error.what() << "\n";
+  }
+  return kExitDataError;
+}
+
+int ExportBatch(const ExportOptions& options) {
+  const std::vector<std::string>& files = options.files;
+  const std::vector<std::string> outputs =
+      BatchOutputPaths(files, options.output, "." + options.format);
+  EnsureTemplateRegistered(std::cerr);
+  ProgressBar progress("exporting", static_cast<long long>(files.size()));
+  int status = kExitSuccess;
+  RunOrderedJobs(
+      files.size(), options.jobs,
+      [&](std::size_t i) { ExportOne(files[i], outputs[i], options, false); },
+      [&](std::size_t i, const std::exception_ptr& failure) {
+        if (failure) {
+          progress.Clear();
+          status = std::max<int>(status, ReportFailure(files[i], failure));
+        }
+        progress.Update(static_cast<long long>(i) + 1);
+      });
+  return status;
 }
 
 }  // namespace
@@ -105,8 +144,9 @@ int RunExport(const ExportOptions& options) {
   if (options.format == "json" && !options.table.empty()) {
     throw UsageError("--table applies to --format csv only");
   }
+  if (options.files.size() > 1) return ExportBatch(options);
   EnsureTemplateRegistered(std::cerr);
-  ExportOne(options.file, options.output, options);
+  ExportOne(options.files.front(), options.output, options, true);
   return kExitSuccess;
 }
 

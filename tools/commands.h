@@ -18,16 +18,20 @@ int RunShow(const ShowOptions& options);
 
 struct CheckOptions {
   std::vector<std::string> files;
+  unsigned jobs = 1;  // files read at once
 };
 int RunCheck(const CheckOptions& options);
 
 struct ExportOptions {
-  std::string file;
+  std::vector<std::string> files;
   std::string format;  // "json" or "csv"
   std::string object;  // empty: every object (json) or the only one (csv)
   std::string table;   // csv only; empty: the object's only table
-  std::string output;  // empty: standard output
+  // One file: the output file, empty for standard output. Several files:
+  // the folder that takes one output per file.
+  std::string output;
   Encoding encoding = Encoding::kCp1252;
+  unsigned jobs = 1;  // files exported at once
 };
 int RunExport(const ExportOptions& options);
 

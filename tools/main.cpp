@@ -6,6 +6,7 @@
 #include <string>
 
 #include "commands.h"
+#include "ordered_jobs.h"
 #include "tool_error.h"
 
 namespace {
@@ -21,6 +22,15 @@ void AddEncodingOption(CLI::App* command, Encoding* encoding) {
                    "Character set of the text in documents (JSON and the terminal are UTF-8)")
       ->transform(CLI::CheckedTransformer(kEncodings, CLI::ignore_case))
       ->default_str("cp1252");
+}
+
+// Files handled at once; one per core unless told otherwise.
+void AddJobsOption(CLI::App* command, unsigned* jobs) {
+  *jobs = kuv::tool::DefaultJobCount();
+  command
+      ->add_option("-j,--jobs", *jobs, "How many files to handle at once (default: one per core)")
+      ->check(CLI::PositiveNumber)
+      ->default_str(std::to_string(*jobs));
 }
 
 }  // namespace
@@ -42,13 +52,16 @@ int main(int argc, char** argv) {
   CLI::App* checkCommand = app.add_subcommand(
       "check", "Read each document and report it ok (with its counts) or the reason it fails");
   checkCommand->add_option("FILE", check.files, "The documents")->required();
+  AddJobsOption(checkCommand, &check.jobs);
 
   ExportOptions exporting;
   CLI::App* exportCommand = app.add_subcommand(
       "export",
       "Write a document as JSON (everything, which import gives back byte for byte) or one of its "
-      "tables as CSV");
-  exportCommand->add_option("FILE", exporting.file, "The document")->required();
+      "tables as CSV. Several documents are written to the folder -o names, one file each, named "
+      "like the document with the extension .json or .csv; one that fails is reported and the "
+      "others are still written");
+  exportCommand->add_option("FILE", exporting.files, "The documents")->required();
   exportCommand->add_option("--format", exporting.format, "json or csv")
       ->required()
       ->check(CLI::IsMember({"json", "csv"}));
@@ -58,8 +71,10 @@ int main(int argc, char** argv) {
   exportCommand->add_option("--table", exporting.table,
                             "The table written as CSV (needed when the object holds several)");
   exportCommand->add_option("-o,--output", exporting.output,
-                            "Write here instead of to standard output");
+                            "Write here instead of to standard output; the folder for the outputs "
+                            "when several documents are exported (made when missing)");
   AddEncodingOption(exportCommand, &exporting.encoding);
+  AddJobsOption(exportCommand, &exporting.jobs);
 
   ImportOptions importing;
   CLI::App* importCommand = app.add_subcommand(

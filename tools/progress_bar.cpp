@@ -31,8 +31,13 @@ ProgressBar::ProgressBar(std::string label, long long total)
       start_(std::chrono::steady_clock::now()),
       lastDraw_(start_) {}
 
-ProgressBar::~ProgressBar() {
-  if (drawn_) std::fprintf(stderr, "\r\033[K");
+ProgressBar::~ProgressBar() { Clear(); }
+
+void ProgressBar::Clear() {
+  if (!drawn_) return;
+  std::fprintf(stderr, "\r\033[K");
+  std::fflush(stderr);
+  drawn_ = false;
 }
 
 void ProgressBar::Draw(long long done) {

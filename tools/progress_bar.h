@@ -24,6 +24,9 @@ class ProgressBar {
   void Finish(long long done) {
     if (enabled_) Draw(done);
   }
+  // Takes the bar off its line, so that a message can be written there;
+  // the next Update draws it again.
+  void Clear();
 
  private:
   void Draw(long long done);

@@ -1,11 +1,14 @@
 // The tool's parts that carry logic of their own: text encoding, the walk
 // over a document's tables and its comparison, CSV quoting, the limits of
-// what a document can hold.
+// what a document can hold, the batch's output names and its ordered jobs.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "content_compare.h"
@@ -13,6 +16,7 @@
 #include "csv_writer.h"
 #include "format_limits.h"
 #include "kuv/document.hpp"
+#include "ordered_jobs.h"
 #include "text_encoding.h"
 
 namespace kuv::tool {
@@ -235,6 +239,42 @@ TEST(FormatLimits, ExactRulesAreThoseTheDocumentApiApplies) {
   // A definition splits its key and its text at the first tab.
   EXPECT_NE(ProblemStoringKeyPart("a\tb"), nullptr);
   EXPECT_EQ(ProblemStoringAttribute("a\tb"), nullptr);
+}
+
+TEST(OrderedJobs, ReportsInInputOrderWhateverOrderTheyFinishIn) {
+  const std::size_t count = 8;
+  std::vector<std::size_t> results(count);
+  for (unsigned jobs : {1u, 3u, 16u}) {
+    std::vector<std::string> reports;
+    RunOrderedJobs(
+        count, jobs,
+        [&](std::size_t i) {
+          // Later inputs finish first.
+          std::this_thread::sleep_for(std::chrono::milliseconds(3 * (count - i)));
+          if (i == 2) throw std::runtime_error("bad input");
+          results[i] = i * i;
+        },
+        [&](std::size_t i, const std::exception_ptr& failure) {
+          reports.push_back(failure ? "failed" : std::to_string(results[i]));
+        });
+    EXPECT_EQ(reports, (std::vector<std::string>{"0", "1", "failed", "9", "16", "25", "36", "49"}))
+        << jobs << " jobs";
+  }
+}
+
+TEST(OrderedJobs, AFailedReportStartsNoFurtherJob) {
+  std::atomic<int> started{0};
+  EXPECT_THROW(RunOrderedJobs(
+                   1000, 2,
+                   [&](std::size_t) {
+                     ++started;
+                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                   },
+                   [](std::size_t, const std::exception_ptr&) {
+                     throw std::runtime_error("cannot report");
+                   }),
+               std::runtime_error);
+  EXPECT_LT(started.load(), 1000);
 }
 
 }  // namespace
