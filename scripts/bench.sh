@@ -2,7 +2,8 @@
 # Builds the optimised library and the benchmarks, generates a well-data
 # document under build/ (once per size and generator), points the library
 # at a template, and runs the benchmarks on that one document; then the
-# document API's on it and on many small generated documents.
+# document API's and the Python package's on it and on many small
+# generated documents.
 #
 #   scripts/bench.sh [--size-mb 100] [--runs 5] [--values 1000000] [--small-documents 200]
 #
@@ -81,4 +82,14 @@ for seed in $(seq 1 "$small_count"); do
   small_documents+=("$file")
 done
 "$bin/kuv_bench_document" threads "${small_documents[@]}" --runs "$runs" || status=1
+
+# The Python package beside pandas.read_csv on the same tables, and
+# read_frames of the small documents on one thread and on two.
+if cmake --build "$build" -j2 --target kuv_python kuv_tool >/dev/null; then
+  PYTHONPATH=$root/$build/python /usr/bin/python3 bench/bench_python.py --document "$document" \
+    --kuv-tool "$root/$build/tools/kuv" --small "${small_documents[@]}" --runs "$runs" || status=1
+else
+  echo "bench: the Python package or the tool did not build; the Python benchmark is skipped" >&2
+  status=1
+fi
 exit $status

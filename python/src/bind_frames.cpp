@@ -19,9 +19,9 @@ namespace kuv::python {
 
 namespace {
 
-py::list MaterializeAll(const std::vector<ReadyTable>& ready, const TextCodec& codec) {
+py::list MaterializeAll(std::vector<ReadyTable>& ready, const TextCodec& codec) {
   py::list frames;
-  for (const ReadyTable& table : ready) frames.append(Materialize(table, codec));
+  for (ReadyTable& table : ready) frames.append(Materialize(table, codec));
   return frames;
 }
 
@@ -117,6 +117,12 @@ py::list ReadFrames(const std::vector<py::bytes>& path_bytes, int threads, bool 
           py::make_tuple(piece.file, piece.object, ToBytes(object.id()), piece.rows));
     }
     frames[t]["pieces"] = table_pieces;
+  }
+  {
+    // Millions of nodes to free: on the threads too.
+    py::gil_scoped_release without_gil;
+    RunInParallel(threads, results.size(),
+                  [&](std::size_t file) { results[file].document.reset(); });
   }
   return frames;
 }

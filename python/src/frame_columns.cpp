@@ -2,7 +2,6 @@
 
 #include <pybind11/numpy.h>
 
-#include <cstring>
 #include <functional>
 
 #include "parallel.h"
@@ -73,17 +72,17 @@ class DistinctFinder {
   std::size_t looked_up_ = 0;
 };
 
+// A numpy array over the vector's own memory, which it then owns: the
+// values are not copied while the interpreter waits.
 template <typename T>
-py::array_t<T> ArrayOf(const std::vector<T>& values) {
-  py::array_t<T> array(static_cast<py::ssize_t>(values.size()));
-  if (!values.empty()) std::memcpy(array.mutable_data(), values.data(), values.size() * sizeof(T));
-  return array;
+py::array_t<T> ArrayOf(std::vector<T>&& values) {
+  auto* owned = new std::vector<T>(std::move(values));
+  const py::capsule owner(owned, [](void* data) { delete static_cast<std::vector<T>*>(data); });
+  return py::array_t<T>(static_cast<py::ssize_t>(owned->size()), owned->data(), owner);
 }
 
-py::array BooleanArray(const std::vector<std::uint8_t>& values) {
-  py::array array(py::dtype("bool"), static_cast<py::ssize_t>(values.size()));
-  if (!values.empty()) std::memcpy(array.mutable_data(), values.data(), values.size());
-  return array;
+py::array BooleanArray(std::vector<std::uint8_t>&& values) {
+  return ArrayOf(std::move(values)).attr("view")("bool");
 }
 
 // An object array of the texts, each distinct text made once.
@@ -169,25 +168,25 @@ std::vector<ReadyTable> PrepareTables(const std::vector<TableCells>& tables, boo
   return ready;
 }
 
-py::dict Materialize(const ReadyTable& ready, const TextCodec& codec) {
+py::dict Materialize(ReadyTable& ready, const TextCodec& codec) {
   const TableCells& table = *ready.table;
   py::dict frame;
   frame["name"] = Bytes(table.name);
-  frame["row_id"] = ArrayOf(table.row_id);
-  frame["parent_row_id"] = ArrayOf(table.parent_row_id);
+  frame["row_id"] = ArrayOf(std::vector<std::int64_t>(table.row_id));
+  frame["parent_row_id"] = ArrayOf(std::vector<std::int64_t>(table.parent_row_id));
   std::vector<std::int32_t> parent_codes(ready.parent_tables.codes.size());
   for (std::size_t i = 0; i < parent_codes.size(); ++i) {
     const std::uint32_t code = ready.parent_tables.codes[i];
     parent_codes[i] = code == DistinctTexts::kNoText ? -1 : static_cast<std::int32_t>(code);
   }
-  frame["parent_table_codes"] = ArrayOf(parent_codes);
+  frame["parent_table_codes"] = ArrayOf(std::move(parent_codes));
   py::list parent_tables;
   for (const Cell name : ready.parent_tables.texts) parent_tables.append(codec.DecodeObject(name));
   frame["parent_tables"] = parent_tables;
   py::list columns;
-  for (const ReadyColumn& ready_column : ready.columns) {
+  for (ReadyColumn& ready_column : ready.columns) {
     const CellColumn& column = *ready_column.column;
-    const TypedCells& typed = ready_column.typed;
+    TypedCells& typed = ready_column.typed;
     py::object values;
     py::object mask = py::none();
     switch (typed.kind) {
@@ -195,25 +194,19 @@ py::dict Materialize(const ReadyTable& ready, const TextCodec& codec) {
         values = TextArray(ready_column.distinct, codec);
         break;
       case CellKind::kFloat:
-        values = ArrayOf(typed.floats);
+        values = ArrayOf(std::move(typed.floats));
         break;
       case CellKind::kInteger:
-        values = ArrayOf(typed.integers);
-        mask = BooleanArray(typed.missing);
+        values = ArrayOf(std::move(typed.integers));
+        mask = BooleanArray(std::move(typed.missing));
         break;
       case CellKind::kBoolean:
-        values = BooleanArray(typed.booleans);
-        mask = BooleanArray(typed.missing);
+        values = BooleanArray(std::move(typed.booleans));
+        mask = BooleanArray(std::move(typed.missing));
         break;
-      case CellKind::kDate: {
-        py::array dates(py::dtype("M8[ns]"), static_cast<py::ssize_t>(typed.integers.size()));
-        if (!typed.integers.empty()) {
-          std::memcpy(dates.mutable_data(), typed.integers.data(),
-                      typed.integers.size() * sizeof(std::int64_t));
-        }
-        values = dates;
+      case CellKind::kDate:
+        values = ArrayOf(std::move(typed.integers)).attr("view")("M8[ns]");
         break;
-      }
     }
     columns.append(py::make_tuple(Bytes(column.field), column.occurrence, column.declared,
                                   Bytes(column.unit), Bytes(column.type), KindName(typed.kind),

@@ -49,7 +49,8 @@ std::vector<ReadyTable> PrepareTables(const std::vector<TableCells>& tables, boo
 // "parent_tables", the names they index, and "columns", a list of tuples
 // (field, occurrence, declared, unit, type, kind, values, mask, invalid);
 // mask is None or a boolean array, true where missing.
-pybind11::dict Materialize(const ReadyTable& table, const TextCodec& codec);
+// The typed values move into the arrays.
+pybind11::dict Materialize(ReadyTable& table, const TextCodec& codec);
 
 }  // namespace kuv::python
 
