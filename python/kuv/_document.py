@@ -1,12 +1,11 @@
 """Documents and their business objects."""
 
 import datetime
-import os
 
 from . import _core, _frames
 from ._dates import format_date, parse_date
 from ._definitions import FieldDefinition, definitions_from
-from ._text import Texts
+from ._text import Texts, path_bytes
 from ._tree import Table
 
 
@@ -90,7 +89,7 @@ class Document:
         only once the new one is complete (through a symbolic link, the file
         it names), keeping its permissions; :class:`kuv.Error` otherwise,
         with the file as it was."""
-        self._core.save(os.fsencode(path))
+        self._core.save(path_bytes(path))
 
     def to_bytes(self):
         """The bytes that save writes."""
@@ -329,5 +328,5 @@ def open(source, *, encoding="cp1252"):
     if isinstance(source, (bytes, bytearray, memoryview)):
         core = _core.Document.parse(bytes(source))
     else:
-        core = _core.Document.open(os.fsencode(source))
+        core = _core.Document.open(path_bytes(source))
     return Document(encoding=encoding, _core_document=core)

@@ -16,7 +16,7 @@ import numpy as np
 import pandas as pd
 
 from . import _core
-from ._text import Texts
+from ._text import Texts, path_bytes
 
 ROW_ID = "row_id"
 PARENT_TABLE = "parent_table"
@@ -125,7 +125,7 @@ def read_frames(paths, threads=1, typed=False, encoding="cp1252"):
         raise ValueError("kuv: threads must be a whole number of at least 1")
     texts = Texts(encoding)
     raws = _core.read_frames(
-        [os.fsencode(source) for source in sources], threads, bool(typed), texts.codec
+        [path_bytes(source) for source in sources], threads, bool(typed), texts.codec
     )
     frames = {}
     for raw in raws:

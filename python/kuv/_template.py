@@ -4,7 +4,7 @@ import os
 
 from . import _core
 from ._definitions import definitions_from
-from ._text import Texts
+from ._text import Texts, path_bytes
 
 
 class Template:
@@ -17,7 +17,7 @@ class Template:
 
     def __init__(self, path, *, encoding="cp1252"):
         self._texts = Texts(encoding)
-        self._core = _core.Template.open(os.fsencode(path))
+        self._core = _core.Template.open(path_bytes(path))
 
     @classmethod
     def registered(cls, *, encoding="cp1252"):

@@ -10,6 +10,7 @@ back as surrogates ("surrogateescape") and are encoded back to themselves.
 """
 
 import codecs
+import os
 
 from . import _core
 
@@ -75,3 +76,12 @@ class Texts:
             bad = error.object[error.start : error.end]
             encoding = "ASCII (give bytes)" if self.codec is None else self.encoding
             raise ValueError(f"kuv: {what}: {bad!r} has no byte in {encoding}") from None
+
+
+def path_bytes(path):
+    """A file-system path as bytes; ValueError for one with a zero byte,
+    which the operating system would read as a shorter path."""
+    data = os.fsencode(path)
+    if b"\0" in data:
+        raise ValueError("kuv: embedded null byte in path")
+    return data

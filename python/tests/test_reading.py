@@ -123,6 +123,8 @@ def test_missing_files_and_unsavable_paths_raise_errors(tmp_path):
     with pytest.raises(kuv.Error) as raised:
         kuv.Document().save(tmp_path)  # a folder
     assert raised.value.code == kuv.ErrorCode.OPEN_FOR_SAVE
+    with pytest.raises(ValueError, match="null byte"):
+        kuv.open(str(EXAMPLES / "kestrel3_log.kuv") + "\0ignored")
     with pytest.raises(kuv.Error) as raised:
         kuv.Template(EXAMPLES / "kestrel3_log.kuv")  # a document, version 2.0
     assert raised.value.code == kuv.ErrorCode.TEMPLATE_VERSION
