@@ -12,6 +12,9 @@ namespace {
 // A held carriage return takes one byte of the block, so a block needs
 // room for at least one more.
 constexpr std::size_t kSmallestBlock = 2;
+// The first block is small, so that a small document never pays for a
+// whole block of memory; the blocks grow as the file shows itself large.
+constexpr std::size_t kFirstBlock = 16 * 1024;
 }  // namespace
 
 InputScanner::InputScanner(platform::InputFile& input, std::function<void()> keepViews,
@@ -19,9 +22,13 @@ InputScanner::InputScanner(platform::InputFile& input, std::function<void()> kee
     : input_(input),
       keepViews_(std::move(keepViews)),
       blockSize_(std::max(blockSize, kSmallestBlock)),
-      // Zeroed, the room past the block included, so that searches that
-      // read ahead of the end never see uninitialised bytes.
-      block_(new char[blockSize_ + kSearchOverrun]()) {}
+      capacity_(std::min(blockSize_, kFirstBlock)) {
+  AllocateBlock();
+}
+
+// Zeroed, the room past the block included, so that searches that read
+// ahead of the end never see uninitialised bytes.
+void InputScanner::AllocateBlock() { block_.reset(new char[capacity_ + kSearchOverrun]()); }
 
 InputScanner::Stop InputScanner::Next(char delimiter, std::string_view* token) {
   const char* start = block_.get() + position_;
@@ -71,17 +78,25 @@ bool InputScanner::Fill() {
   // something to hand out.
   while (end_ == 0) {
     if (inputDone_ || failed_) return false;
+    // A file that filled the last block is a large one: the next block is
+    // larger, up to the full size. Nothing views the old block any more.
+    if (growNext_) {
+      capacity_ = std::min(blockSize_, capacity_ * 8);
+      AllocateBlock();
+      growNext_ = false;
+    }
     std::size_t kept = 0;
     if (heldCarriageReturn_) {
       block_[0] = '\r';
       kept = 1;
     }
-    const long long got = input_.Read(block_.get() + kept, blockSize_ - kept);
+    const long long got = input_.Read(block_.get() + kept, capacity_ - kept);
     if (got < 0) {
       failed_ = true;
       return false;
     }
     heldCarriageReturn_ = false;
+    growNext_ = capacity_ < blockSize_ && static_cast<std::size_t>(got) == capacity_ - kept;
     if (got == 0) {
       inputDone_ = true;
       end_ = kept;  // a CR just before the end stays a CR

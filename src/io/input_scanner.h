@@ -65,10 +65,14 @@ class InputScanner {
   // the block back for the next one, and returns the new length.
   std::size_t TranslateLineEnds(char* data, std::size_t size);
 
+  void AllocateBlock();
+
   platform::InputFile& input_;
   std::function<void()> keepViews_;
-  std::size_t blockSize_;
+  std::size_t blockSize_;  // the largest block
+  std::size_t capacity_;   // the current block's
   std::unique_ptr<char[]> block_;
+  bool growNext_ = false;
   std::size_t position_ = 0;
   std::size_t end_ = 0;
   std::string spanning_;  // a token that runs over the end of a block

@@ -8,12 +8,25 @@ namespace kuv::io {
 OutputSink::OutputSink(platform::OutputFile& file, platform::LineEnd lineEnd, std::size_t chunkSize)
     : file_(file),
       lineEnd_(lineEnd),
-      buffer_(new char[std::max<std::size_t>(chunkSize, 1)]),
-      capacity_(std::max<std::size_t>(chunkSize, 1)) {}
+      chunkSize_(std::max<std::size_t>(chunkSize, 1)),
+      capacity_(std::min(chunkSize_, kFirstBuffer)) {
+  buffer_.reset(new char[capacity_]);
+}
+
+bool OutputSink::Grow(std::size_t needed) {
+  if (capacity_ >= chunkSize_) return false;
+  const std::size_t wanted = std::max(capacity_ * 8, used_ + needed);
+  const std::size_t capacity = std::min(chunkSize_, wanted);
+  std::unique_ptr<char[]> buffer(new char[capacity]);
+  if (used_ != 0) std::memcpy(buffer.get(), buffer_.get(), used_);
+  buffer_ = std::move(buffer);
+  capacity_ = capacity;
+  return used_ + needed <= capacity_;
+}
 
 void OutputSink::Append(std::string_view text) {
   if (text.empty()) return;  // an empty view may carry a null pointer
-  if (text.size() <= capacity_ - used_) {
+  if (text.size() <= capacity_ - used_ || Grow(text.size())) {
     std::memcpy(buffer_.get() + used_, text.data(), text.size());
     used_ += text.size();
     return;

@@ -29,7 +29,7 @@ class OutputSink {
   // directly.
   void Append(std::string_view bytes);
   void Append(char c) {
-    if (used_ == capacity_) Flush();
+    if (used_ == capacity_ && !Grow(1)) Flush();
     buffer_[used_++] = c;
   }
 
@@ -70,7 +70,7 @@ class OutputSink {
   // once; null when the buffer lacks that room, and the caller then appends
   // piece by piece (so chunks still leave full).
   char* Claim(std::size_t size) {
-    if (size > capacity_ - used_) return nullptr;
+    if (size > capacity_ - used_ && !Grow(size)) return nullptr;
     char* room = buffer_.get() + used_;
     used_ += size;
     return room;
@@ -83,10 +83,18 @@ class OutputSink {
 
  private:
   static constexpr std::size_t kShortText = 24;
+  // The buffer starts small and grows towards a chunk, so that a small
+  // document never pays for a whole chunk of memory.
+  static constexpr std::size_t kFirstBuffer = 4096;
+
+  // Makes room for needed more bytes by growing the buffer while it is
+  // smaller than a chunk; false when it is a whole chunk already.
+  bool Grow(std::size_t needed);
 
   platform::OutputFile& file_;
   platform::LineEnd lineEnd_;
   std::unique_ptr<char[]> buffer_;
+  std::size_t chunkSize_;
   std::size_t capacity_;
   std::size_t used_ = 0;
   bool failed_ = false;
