@@ -22,16 +22,22 @@ LibraryState::LibraryState(platform::Platform& platform, std::string templatePat
 
 bool LoadLibrary(platform::Platform& platform) {
   UnloadLibrary();
-  std::unique_ptr<platform::RegistryKey> key = platform.OpenTemplateKey();
-  if (!key) key = platform.CreateTemplateKey();
-  if (!key) return false;
-  std::string path;
-  if (std::optional<std::string> value = key->QueryValue(kTemplateValueName)) {
-    path = value->substr(0, value->find('\0'));
+  // Called from the platform's load notification, where no exception may
+  // go: running out of memory refuses the load like any other failure.
+  try {
+    std::unique_ptr<platform::RegistryKey> key = platform.OpenTemplateKey();
+    if (!key) key = platform.CreateTemplateKey();
+    if (!key) return false;
+    std::string path;
+    if (std::optional<std::string> value = key->QueryValue(kTemplateValueName)) {
+      path = value->substr(0, value->find('\0'));
+    }
+    key.reset();
+    g_state = new LibraryState(platform, std::move(path));
+    return true;
+  } catch (...) {
+    return false;
   }
-  key.reset();
-  g_state = new LibraryState(platform, std::move(path));
-  return true;
 }
 
 void UnloadLibrary() {

@@ -200,7 +200,8 @@ inline LibraryState* CurrentState() { return detail::g_state; }
 
 // The load step: builds the state, opens or creates the template's
 // registry key and reads the template path from it. Returns false, leaving
-// the library unusable, when the key can be neither opened nor created.
+// the library unusable, when the key can be neither opened nor created or
+// memory runs out; it throws nothing.
 bool LoadLibrary(platform::Platform& platform);
 // The unload step: detaches and destroys the state.
 void UnloadLibrary();

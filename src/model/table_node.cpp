@@ -9,17 +9,28 @@ namespace {
 constexpr std::size_t kLinearFieldSearch = 16;
 }  // namespace
 
+// Walks down the last rows to a table without child tables, frees it and
+// goes on from its parent table, freeing each row once its child tables
+// are gone. The parent pointers lead back up, so this needs neither
+// recursion nor a stack: freeing never allocates, and so works when memory
+// has run out. Every node dies with nothing left below it.
 void DestroyTables(std::vector<std::unique_ptr<CTableNode>>& tables) {
-  std::vector<std::unique_ptr<CTableNode>> pending = std::move(tables);
-  tables.clear();
-  while (!pending.empty()) {
-    std::unique_ptr<CTableNode> table = std::move(pending.back());
-    pending.pop_back();
-    // Detach the grandchildren first so that the table dies shallow.
-    for (auto& row : table->rows_) {
-      for (auto& child : row->childTables_) pending.push_back(std::move(child));
-      row->childTables_.clear();
+  while (!tables.empty()) {
+    CTableNode* const top = tables.back().get();
+    CTableNode* table = top;
+    for (;;) {
+      auto& rows = table->rows_;
+      while (!rows.empty() && rows.back()->childTables_.empty()) rows.pop_back();
+      if (!rows.empty()) {
+        table = rows.back()->childTables_.back().get();
+        continue;
+      }
+      if (table == top) break;
+      CRowNode* row = table->parentRow_;
+      row->childTables_.pop_back();  // table, which has no rows left
+      table = row->parentTable_;
     }
+    tables.pop_back();
   }
 }
 

@@ -96,8 +96,8 @@ class CRowNode {
   CTableNode* parentTable_;
 };
 
-// Frees the tables and everything below them with an explicit stack, and
-// leaves the vector empty.
+// Frees the tables and everything below them without recursion or
+// allocation, and leaves the vector empty.
 void DestroyTables(std::vector<std::unique_ptr<CTableNode>>& tables);
 
 }  // namespace kuv
