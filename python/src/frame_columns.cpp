@@ -85,18 +85,29 @@ py::array BooleanArray(std::vector<std::uint8_t>&& values) {
   return ArrayOf(std::move(values)).attr("view")("bool");
 }
 
-// An object array of the texts, each distinct text made once.
+// An object array of the texts, each distinct text made once, where it
+// first appears (codes are numbered in that order), and shared by the
+// cells after it.
 py::array TextArray(const DistinctTexts& distinct, const TextCodec& codec) {
-  std::vector<py::object> made;
-  made.reserve(distinct.texts.size());
-  for (Cell text : distinct.texts) made.push_back(codec.DecodeObject(text));
   const std::size_t size = distinct.codes.size();
   py::array array(py::dtype("O"), static_cast<py::ssize_t>(size));
   auto** items = static_cast<PyObject**>(array.mutable_data());
+  std::vector<PyObject*> made(distinct.texts.size(), nullptr);
+  std::uint32_t next = 0;
   for (std::size_t i = 0; i < size; ++i) {
     const std::uint32_t code = distinct.codes[i];
-    PyObject* item = code == DistinctTexts::kNoText ? Py_None : made[code].ptr();
-    Py_INCREF(item);
+    PyObject* item;
+    if (code == DistinctTexts::kNoText) {
+      item = Py_None;
+      Py_INCREF(item);
+    } else if (code == next) {
+      item = codec.Decode(distinct.texts[code]);
+      if (item == nullptr) throw py::error_already_set();  // the array owns what was made
+      made[next++] = item;
+    } else {
+      item = made[code];
+      Py_INCREF(item);
+    }
     PyObject* before = items[i];
     items[i] = item;
     Py_XDECREF(before);

@@ -10,7 +10,7 @@ import pandas as pd
 import pytest
 
 import kuv
-from conftest import EXAMPLES, TEMPLATE, c_library_path, nested_object
+from conftest import TEMPLATE, c_library_path, nested_object
 
 # Drives the C interface in a child process: the library reads the
 # registered template when it is loaded, from $XDG_CONFIG_HOME.
