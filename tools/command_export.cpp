@@ -2,6 +2,7 @@
 // documents at once into a folder, one output each.
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -144,7 +145,12 @@ int RunExport(const ExportOptions& options) {
   if (options.format == "json" && !options.table.empty()) {
     throw UsageError("--table applies to --format csv only");
   }
-  if (options.files.size() > 1) return ExportBatch(options);
+  // A glob that matches one document still writes into the folder named.
+  std::error_code ignored;
+  if (options.files.size() > 1 ||
+      (!options.output.empty() && std::filesystem::is_directory(options.output, ignored))) {
+    return ExportBatch(options);
+  }
   EnsureTemplateRegistered(std::cerr);
   ExportOne(options.files.front(), options.output, options, true);
   return kExitSuccess;

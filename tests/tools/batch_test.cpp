@@ -104,6 +104,15 @@ TEST_F(Batch, OneBadDocumentIsReportedAndTheOthersAreStillWritten) {
             (std::vector<std::string>{"corrupted.json", "kestrel3_log.json", "nested.json"}));
 }
 
+// DIR/*.kuv may match a single document; it still goes into the folder.
+TEST_F(Batch, OneDocumentIntoAnExistingFolder) {
+  fs::create_directory(Path("out"));
+  const ToolRun run =
+      Run({"export", Example("kestrel3_log.kuv"), "--format", "json", "-o", Path("out")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(FileExists(Path("out/kestrel3_log.json")));
+}
+
 TEST_F(Batch, SeveralDocumentsNeedAFolderOfTheirOwnNames) {
   const std::string log = Example("kestrel3_log.kuv");
   const std::string tops = Example("kestrel3_casing_tops.kuv");

@@ -138,13 +138,15 @@ TEST_F(ExportOutput, ReadOnlyFileIsRefusedAndLeftAsItWas) {
   EXPECT_EQ(OutNames(), Names{"kept.json"});
 }
 
-TEST_F(ExportOutput, FolderIsRefused) {
+// A folder is never replaced: the output goes into it, named after the
+// document, as a batch export's outputs do.
+TEST_F(ExportOutput, FolderReceivesTheOutputInside) {
   ASSERT_EQ(::mkdir(Out("folder").c_str(), 0755), 0);
   const ToolRun run = ExportTo(Out("folder"));
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "kuv: cannot write " + Out("folder") + ": it is a folder\n");
-  EXPECT_TRUE(fs::is_empty(Out("folder")));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::is_directory(Out("folder")));
   EXPECT_EQ(OutNames(), Names{"folder"});
+  EXPECT_TRUE(fs::is_regular_file(Out("folder") + "/kestrel3_log.json"));
 }
 
 TEST_F(ExportOutput, NamedPipeIsWrittenAsAStreamAndStaysAPipe) {
