@@ -60,7 +60,9 @@ class ObjectHandle {
   // The object, once the caller holds the lock; throws ValueError when it
   // is no longer in its document.
   BusinessObject Get() const;
-  bool SameAs(const ObjectHandle& other) const { return serial_ == other.serial_; }
+  bool SameAs(const ObjectHandle& other) const {
+    return holder_ == other.holder_ && serial_ == other.serial_;
+  }
   // Its position, once Get has succeeded.
   std::size_t index() const { return index_; }
 

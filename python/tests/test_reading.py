@@ -32,6 +32,7 @@ def test_objects_by_index_id_slice_and_membership(casing_doc):
     assert objects[0:2] == [first, last]
     assert "CasingStrings" in objects and "Nothing" not in objects
     assert first in objects
+    assert first != kuv.open(EXAMPLES / "kestrel3_casing_tops.kuv").objects[0]  # another document
     assert objects.get("Nothing") is None
     assert [obj.id for obj in casing_doc] == objects.ids
     with pytest.raises(KeyError):
