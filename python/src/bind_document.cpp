@@ -157,17 +157,17 @@ void BindDocumentClass(py::module_& module) {
            })
       .def("close",
            [](const DocumentRef& self) {
-             std::unique_lock<std::mutex> lock(self.holder->mutex, std::try_to_lock);
-             if (!lock.owns_lock()) {
-               py::gil_scoped_release without_gil;
-               lock.lock();
-             }
-             if (self.holder->closed) return;
-             self.holder->closed = true;
-             ++self.holder->deletions;
              Document emptied;
-             std::swap(emptied, self.holder->document);
-             self.holder->serials.clear();
+             {
+               DocumentLock lock(*self.holder, true);
+               if (self.holder->closed) return;
+               self.holder->closed = true;
+               ++self.holder->deletions;
+               std::swap(emptied, self.holder->document);
+               self.holder->serials.clear();
+             }
+             py::gil_scoped_release without_gil;
+             Document gone = std::move(emptied);  // freed here, without the GIL
            })
       .def("closed", [](const DocumentRef& self) { return self.holder->closed; });
 }

@@ -15,12 +15,13 @@ void DocumentHolder::ObjectRemoved(std::size_t index) {
   ++deletions;
 }
 
-DocumentLock::DocumentLock(DocumentHolder& holder) : lock_(holder.mutex, std::try_to_lock) {
+DocumentLock::DocumentLock(DocumentHolder& holder, bool closed_too)
+    : lock_(holder.mutex, std::try_to_lock) {
   if (!lock_.owns_lock()) {
     py::gil_scoped_release without_gil;
     lock_.lock();
   }
-  if (holder.closed) throw py::value_error("kuv: the document is closed");
+  if (holder.closed && !closed_too) throw py::value_error("kuv: the document is closed");
 }
 
 ObjectHandle::ObjectHandle(HolderPtr holder, std::size_t index)

@@ -36,11 +36,11 @@ struct DocumentHolder {
 using HolderPtr = std::shared_ptr<DocumentHolder>;
 
 // Holds a document's lock. The lock is waited for without the GIL, so a
-// thread that holds it may take the GIL back without deadlock. Throws
-// ValueError when the document was closed.
+// thread that holds it may take the GIL back without deadlock.
 class DocumentLock {
  public:
-  explicit DocumentLock(DocumentHolder& holder);
+  // Unless closed_too, throws ValueError when the document was closed.
+  explicit DocumentLock(DocumentHolder& holder, bool closed_too = false);
   DocumentLock(const DocumentLock&) = delete;
   DocumentLock& operator=(const DocumentLock&) = delete;
 

@@ -92,7 +92,8 @@ def test_handles_refuse_use_after_their_nodes_are_gone():
     with pytest.raises(ValueError, match="removed"):
         obj.id
     assert doc.objects[0] == other
-    doc.close()
+    with doc:
+        doc.close()  # closing twice is no error
     with pytest.raises(ValueError, match="closed"):
         other.id
     with pytest.raises(ValueError, match="closed"):

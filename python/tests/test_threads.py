@@ -33,14 +33,15 @@ def test_reading_runs_while_another_thread_holds_the_interpreter(tmp_path):
     counter.start()
     try:
         start = time.perf_counter()
-        for _ in range(3):
-            kuv.open(path).close()
+        opened = [kuv.open(path) for _ in range(3)]
         elapsed = time.perf_counter() - start
     finally:
         done.set()
         counter.join()
     # The counter ran all along, not only between the reads.
     assert len([t for t in ticks if start <= t <= start + elapsed]) > elapsed / 0.01
+    for doc in opened:
+        doc.close()
 
 
 def test_one_document_used_from_many_threads_stays_whole(tmp_path):
