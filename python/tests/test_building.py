@@ -179,3 +179,23 @@ def test_save_replaces_the_file_and_keeps_its_permissions(tmp_path, casing_doc):
     assert target.read_bytes() == casing_doc.to_bytes()
     assert target.stat().st_mode & 0o777 == 0o640
     assert sorted(p.name for p in tmp_path.iterdir()) == ["out.kuv"]
+
+
+def test_definitions_refuse_what_the_library_refuses_and_objects_go_by_id(tmp_path,
+                                                                          monkeypatch):
+    doc = kuv.Document()
+    obj = nested_object(doc)
+    with pytest.raises(ValueError, match="cannot declare table"):
+        obj.define_table("Orphan", "Nowhere")
+    with pytest.raises(ValueError, match="cannot declare field"):
+        obj.define_field("A", "a1", "ft")  # the first declaration stays
+    assert obj.field_definition("A", "a1").unit == "m"
+    doc.remove("Nested")
+    assert len(doc) == 0
+    with pytest.raises(KeyError):
+        doc.remove("Nested")
+    config = tmp_path / "KUV" / "Template"
+    config.mkdir(parents=True)
+    (config / "FileName").write_bytes(os.fsencode(TEMPLATE) + b"\0")
+    monkeypatch.setenv("XDG_CONFIG_HOME", str(tmp_path))
+    assert kuv.Template.registered().path == str(TEMPLATE)
