@@ -153,3 +153,31 @@ def test_read_frames_names_the_file_it_cannot_read(tmp_path):
     assert str(paths[1]) in raised.value.message
     with pytest.raises(ValueError):
         kuv.read_frames(paths, threads=0)
+
+
+def test_read_frames_keeps_texts_where_objects_declare_other_kinds(tmp_path):
+    paths = []
+    for index, type_ in enumerate(["float", "Double", "string"]):
+        doc = kuv.Document()
+        obj = doc.add_object("Kinds", "t", "1", "W")
+        obj.define_table("T")
+        obj.define_field("T", "depth", "m", type_)
+        obj.put("T", "depth", f"{index}.5")
+        doc.save(tmp_path / f"{index}.kuv")
+        paths.append(tmp_path / f"{index}.kuv")
+    assert kuv.read_frames(paths[:2], typed=True)["T"]["depth"].dtype == np.float64
+    mixed = kuv.read_frames(paths, typed=True)["T"]
+    assert list(mixed["depth"]) == ["0.5", "1.5", "2.5"] and mixed.attrs["invalid"] == {}
+
+
+def test_a_repeated_field_goes_back_as_a_repeat_of_the_same_row():
+    doc = kuv.Document()
+    obj = nested_object(doc)
+    for field, value in [("a1", "1"), ("a2", "x"), ("a2", "y"), ("a1", "2"), ("a2", "z")]:
+        obj.put("A", field, value)
+    frame = obj.to_frame("A")
+    copy_doc = kuv.Document()
+    copy = nested_object(copy_doc)
+    copy.add_frame("A", frame)
+    assert copy_doc.to_bytes().split(b"</DataDescription>")[1] == \
+        doc.to_bytes().split(b"</DataDescription>")[1]
