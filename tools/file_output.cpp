@@ -52,7 +52,11 @@ ToolError CannotWrite(const std::string& path, const std::string& why) {
 FileOutput::FileOutput(const std::string& path) : target_(path), stdout_(std::cout) {
   if (path.empty() || path == "-") return;
   std::string whyNot;
-  file_ = platform::BeginOutputFile(path, &whyNot);
+  {
+    const InterruptsHeld held;
+    file_ = platform::BeginOutputFile(path, &whyNot);
+    if (file_) temporary_ = std::make_unique<RegisteredTemporary>(file_->TemporaryPath());
+  }
   if (!file_) throw CannotWrite(path, whyNot);
   buffer_ = std::make_unique<Buffer>(file_.get());
   fileStream_ = std::make_unique<std::ostream>(buffer_.get());
@@ -63,6 +67,7 @@ FileOutput::FileOutput(const std::string& path) : target_(path), stdout_(std::co
 FileOutput::~FileOutput() {
   fileStream_.reset();
   buffer_.reset();
+  temporary_.reset();
   file_.reset();
 }
 
@@ -74,6 +79,7 @@ void FileOutput::Commit() {
   }
   fileStream_->flush();
   if (!*fileStream_ || !file_->Commit()) throw CannotWrite(target_, file_->WhyFailed());
+  temporary_->Release();
 }
 
 }  // namespace kuv::tool

@@ -11,6 +11,8 @@
 #include <ostream>
 #include <string>
 
+#include "interrupt_cleanup.h"
+
 namespace kuv::platform {
 class ExplainedOutputFile;
 }
@@ -38,6 +40,7 @@ class FileOutput {
 
   std::string target_;
   std::unique_ptr<platform::ExplainedOutputFile> file_;  // null for standard output
+  std::unique_ptr<RegisteredTemporary> temporary_;       // removed if we are interrupted
   std::unique_ptr<Buffer> buffer_;
   std::unique_ptr<std::ostream> fileStream_;
   std::ostream& stdout_;

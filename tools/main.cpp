@@ -6,6 +6,7 @@
 #include <string>
 
 #include "commands.h"
+#include "interrupt_cleanup.h"
 #include "ordered_jobs.h"
 #include "tool_error.h"
 
@@ -37,6 +38,7 @@ void AddJobsOption(CLI::App* command, unsigned* jobs) {
 
 int main(int argc, char** argv) {
   using namespace kuv::tool;
+  InstallInterruptCleanup();
 
   CLI::App app{"kuv: read, check and convert well-data interchange documents", "kuv"};
   app.require_subcommand(1);

@@ -67,6 +67,9 @@ class OutputFile {
   virtual bool Write(const char* data, std::size_t size) = 0;
   // Makes the written bytes durable and puts them in the target's place.
   virtual bool Commit() = 0;
+  // The file being written until Commit, for a host that must remove it
+  // when it is killed; empty when the bytes go straight to the target.
+  virtual std::string TemporaryPath() const { return {}; }
 };
 
 class Platform {

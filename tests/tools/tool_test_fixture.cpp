@@ -51,6 +51,14 @@ void ToolTest::TearDown() {
 }
 
 ToolRun ToolTest::Run(const std::vector<std::string>& arguments) const {
+  return Run(arguments, Streams());
+}
+
+ToolRun ToolTest::Run(const std::vector<std::string>& arguments, const Streams& streams) const {
+  return Finish(Start(arguments, streams), streams);
+}
+
+pid_t ToolTest::Start(const std::vector<std::string>& arguments, const Streams& streams) const {
   std::vector<std::string> words = {KUV_TOOL_PATH};
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
@@ -67,11 +75,11 @@ ToolRun ToolTest::Run(const std::vector<std::string>& arguments) const {
   for (std::string& entry : environment) envp.push_back(entry.data());
   envp.push_back(nullptr);
 
-  const std::string outPath = Path(".stdout");
+  const std::string outPath = streams.output.empty() ? Path(".stdout") : streams.output;
   const std::string errPath = Path(".stderr");
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, streams.input.c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
@@ -79,8 +87,12 @@ ToolRun ToolTest::Run(const std::vector<std::string>& arguments) const {
   pid_t child = 0;
   const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
+  return spawned == 0 ? child : -1;
+}
+
+ToolRun ToolTest::Finish(pid_t child, const Streams& streams) const {
   ToolRun run;
-  if (spawned != 0) {
+  if (child < 0) {
     run.err = "cannot start the tool";
     return run;
   }
@@ -88,8 +100,8 @@ ToolRun ToolTest::Run(const std::vector<std::string>& arguments) const {
   while (::waitpid(child, &status, 0) < 0) {
   }
   if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
-  run.out = ReadFile(outPath);
-  run.err = ReadFile(errPath);
+  if (streams.output.empty()) run.out = ReadFile(Path(".stdout"));
+  run.err = ReadFile(Path(".stderr"));
   return run;
 }
 

@@ -5,6 +5,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 #include <string>
 #include <vector>
@@ -22,8 +23,20 @@ class ToolTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+  // Where the tool's standard input comes from and its standard output
+  // goes (empty: a file whose bytes the run returns).
+  struct Streams {
+    std::string input = "/dev/null";
+    std::string output;
+  };
+
   // Runs kuv with these arguments.
   ToolRun Run(const std::vector<std::string>& arguments) const;
+  ToolRun Run(const std::vector<std::string>& arguments, const Streams& streams) const;
+  // Starts kuv and returns its process ID (-1 when it could not start);
+  // Finish waits for it to end.
+  pid_t Start(const std::vector<std::string>& arguments, const Streams& streams) const;
+  ToolRun Finish(pid_t child, const Streams& streams) const;
 
   // A path inside the test's own folder.
   std::string Path(const std::string& name) const { return folder_ + "/" + name; }

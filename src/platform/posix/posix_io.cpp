@@ -109,6 +109,8 @@ class PosixReplacement : public OutputFile {
     return true;
   }
 
+  std::string TemporaryPath() const override { return committed_ ? std::string() : temporary_; }
+
  private:
   std::string target_;
   std::string temporary_;

@@ -53,6 +53,7 @@ class ReplacedFile : public ExplainedOutputFile {
   }
   bool Commit() override { return Noted(file_->Commit()); }
   std::string WhyFailed() const override { return why_; }
+  std::string TemporaryPath() const override { return file_->TemporaryPath(); }
 
  private:
   bool Noted(bool ok) {

@@ -1,0 +1,79 @@
+// An interrupted run removes the hidden temporary its output was being
+// written to, and ends with the status a shell expects of the signal.
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "tool_test_fixture.h"
+
+namespace kuv::tool {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A document big enough that exporting it takes a while: one table of
+// many rows.
+std::string BigDocument(int rows) {
+  std::string bytes =
+      "<?xml version='1.0'?>\n<KUV Version='2.0'>\n"
+      "<BusinessObject ID='WellLog' Author='a' Version='1' WellID='W-1' "
+      "Date='20240320T08:15:00000'>\n<DataDescription>\n<TableDef Table='Sample'/>\n"
+      "<FieldDef Table='Sample' Field='DEPT' Unit='m' Type='float'/>\n"
+      "<FieldDef Table='Sample' Field='GR' Unit='gAPI' Type='float'/>\n"
+      "</DataDescription>\n<Sample>\n";
+  for (int i = 0; i < rows; ++i) {
+    bytes +=
+        "<DEPT>" + std::to_string(i) + ".5</DEPT>\n<GR>" + std::to_string(i % 150) + ".25</GR>\n";
+  }
+  bytes += "</Sample>\n</BusinessObject>\n</KUV>\n";
+  return bytes;
+}
+
+// The hidden temporary beside target, once it exists.
+bool TemporaryAppears(const std::string& folder, const std::string& target, pid_t child) {
+  const std::string prefix = "." + target + ".kuv-";
+  for (int tries = 0; tries < 60000; ++tries) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+      if (entry.path().filename().string().rfind(prefix, 0) == 0) return true;
+    }
+    if (::kill(child, 0) != 0) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
+  }
+  return false;
+}
+
+bool HoldsTemporary(const std::string& folder) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    if (entry.path().filename().string().find(".kuv-") != std::string::npos) return true;
+  }
+  return false;
+}
+
+class Interrupt : public ToolTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(Interrupt, ExportRemovesItsTemporaryAndExitsWith128PlusTheSignal) {
+  RegisterBundledTemplate();
+  const std::string folder = Path("out");
+  fs::create_directories(folder);
+  WriteFile(Path("big.kuv"), BigDocument(400000));
+  const pid_t child =
+      Start({"export", Path("big.kuv"), "--format", "json", "-o", folder + "/o.json"}, Streams());
+  ASSERT_GT(child, 0);
+  const bool appeared = TemporaryAppears(folder, "o.json", child);
+  ::kill(child, GetParam());
+  const ToolRun run = Finish(child, Streams());
+  ASSERT_TRUE(appeared) << "the export ended before it could be interrupted: " << run.err;
+  EXPECT_EQ(run.status, 128 + GetParam());
+  EXPECT_FALSE(HoldsTemporary(folder));
+  EXPECT_FALSE(FileExists(folder + "/o.json"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, Interrupt, ::testing::Values(SIGINT, SIGTERM));
+
+}  // namespace
+}  // namespace kuv::tool
