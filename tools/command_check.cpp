@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "content_walk.h"
+#include "input_source.h"
 #include "kuv/document.hpp"
 #include "ordered_jobs.h"
 #include "template_registration.h"
@@ -47,7 +48,7 @@ int RunCheck(const CheckOptions& options) {
   bool allRead = true;
   RunOrderedJobs(
       files.size(), options.jobs,
-      [&](std::size_t i) { results[i] = Counts(Document::Open(files[i])); },
+      [&](std::size_t i) { results[i] = Counts(OpenInputDocument(files[i])); },
       [&](std::size_t i, const std::exception_ptr& failure) {
         if (failure) {
           allRead = false;

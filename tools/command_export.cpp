@@ -12,6 +12,7 @@
 #include "commands.h"
 #include "csv_writer.h"
 #include "file_output.h"
+#include "input_source.h"
 #include "json_writer.h"
 #include "kuv/document.hpp"
 #include "ordered_jobs.h"
@@ -96,7 +97,7 @@ void ExportCsv(const Document& document, const std::string& file, const ExportOp
 // appears only once it is complete.
 void ExportOne(const std::string& file, const std::string& output, const ExportOptions& options,
                bool showProgress) {
-  const Document document = Document::Open(file);
+  const Document document = OpenInputDocument(file);
   FileOutput target(output);
   if (options.format == "csv") {
     ExportCsv(document, file, options, target.stream());

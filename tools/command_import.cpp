@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "commands.h"
+#include "file_output.h"
+#include "input_source.h"
 #include "json_reader.h"
 #include "kuv/document.hpp"
 #include "object_import.h"
@@ -48,7 +50,13 @@ int RunImport(const ImportOptions& options) {
     }
     progress.Finish();
   }
-  document.Save(options.output);
+  if (IsStandardStream(options.output)) {
+    FileOutput out("-");
+    out.stream() << document.Serialize();
+    out.Commit();
+  } else {
+    document.Save(options.output);
+  }
   return kExitSuccess;
 }
 

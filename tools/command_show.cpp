@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "content_walk.h"
+#include "input_source.h"
 #include "kuv/document.hpp"
 #include "template_registration.h"
 #include "tool_error.h"
@@ -98,7 +99,7 @@ void ShowObject(const BusinessObject& object, Encoding encoding, std::string* ou
 
 int RunShow(const ShowOptions& options) {
   EnsureTemplateRegistered(std::cerr);
-  const Document document = Document::Open(options.file);
+  const Document document = OpenInputDocument(options.file);
   std::string out;
   bool first = true;
   for (const BusinessObject object : document.objects()) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "format_limits.h"
+#include "input_source.h"
 #include "json_writer.h"
 #include "tool_error.h"
 
@@ -291,13 +292,8 @@ JsonDocument ParseJsonDocument(const std::string& text, Encoding encoding) {
 }
 
 JsonDocument ReadJsonDocument(const std::string& path, Encoding encoding) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw DataError("cannot read " + path);
   // One read of the whole file: the parser wants it in memory anyway.
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) throw DataError("cannot read " + path);
-  return ParseJsonDocument(text.str(), encoding);
+  return ParseJsonDocument(ReadInputBytes(path), encoding);
 }
 
 }  // namespace kuv::tool

@@ -1,5 +1,6 @@
 // The kuv command line: subcommands, their options, and the exit statuses.
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <exception>
 #include <iostream>
 #include <map>
@@ -17,11 +18,30 @@ using kuv::tool::Encoding;
 const std::map<std::string, Encoding> kEncodings = {
     {"cp1252", Encoding::kCp1252}, {"latin1", Encoding::kLatin1}, {"utf-8", Encoding::kUtf8}};
 
+// Takes a name of kEncodings in any case and hands the parser its number;
+// help and errors show the names alone.
+CLI::Validator EncodingName() {
+  return CLI::Validator(
+      [](std::string& value) -> std::string {
+        std::string lower = value;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const auto found = kEncodings.find(lower);
+        if (found == kEncodings.end()) {
+          return "unknown encoding '" + value + "': use cp1252, latin1 or utf-8";
+        }
+        value = std::to_string(static_cast<int>(found->second));
+        return {};
+      },
+      "");
+}
+
 void AddEncodingOption(CLI::App* command, Encoding* encoding) {
   command
       ->add_option("--encoding", *encoding,
-                   "Character set of the text in documents (JSON and the terminal are UTF-8)")
-      ->transform(CLI::CheckedTransformer(kEncodings, CLI::ignore_case))
+                   "Character set of the text in documents: cp1252, latin1 or utf-8 (JSON and "
+                   "the terminal are UTF-8)")
+      ->type_name("NAME")
+      ->transform(EncodingName())
       ->default_str("cp1252");
 }
 
@@ -34,6 +54,15 @@ void AddJobsOption(CLI::App* command, unsigned* jobs) {
       ->default_str(std::to_string(*jobs));
 }
 
+// A report that could not be written (a full disk, a closed pipe) must not
+// end in success.
+bool StandardOutputWritten() {
+  std::cout.flush();
+  if (std::cout) return true;
+  std::cerr << "kuv: cannot write to standard output\n";
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -43,6 +72,7 @@ int main(int argc, char** argv) {
   CLI::App app{"kuv: read, check and convert well-data interchange documents", "kuv"};
   app.require_subcommand(1);
   app.fallthrough(false);
+  app.set_version_flag("--version", "kuv " KUV_TOOL_VERSION);
 
   ShowOptions show;
   CLI::App* showCommand =
@@ -97,18 +127,24 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    // Help goes to standard output with status 0; anything else is a usage
-    // error.
-    const int status = app.exit(error, std::cout, std::cerr);
-    return status == 0 ? kExitSuccess : kExitUsageError;
+    // Help and the version go to standard output with status 0; anything
+    // else is a usage error, said as the tool's other errors are.
+    if (error.get_exit_code() == 0) {
+      app.exit(error, std::cout, std::cerr);
+      return StandardOutputWritten() ? kExitSuccess : kExitDataError;
+    }
+    std::cerr << "kuv: " << error.what() << "\nRun 'kuv --help' for more information.\n";
+    return kExitUsageError;
   }
 
   try {
-    if (*showCommand) return RunShow(show);
-    if (*checkCommand) return RunCheck(check);
-    if (*exportCommand) return RunExport(exporting);
-    if (*importCommand) return RunImport(importing);
-    if (*templateCommand) return RunTemplate(templating);
+    int status = kExitUsageError;
+    if (*showCommand) status = RunShow(show);
+    if (*checkCommand) status = RunCheck(check);
+    if (*exportCommand) status = RunExport(exporting);
+    if (*importCommand) status = RunImport(importing);
+    if (*templateCommand) status = RunTemplate(templating);
+    return StandardOutputWritten() ? status : kExitDataError;
   } catch (const ToolError& error) {
     std::cout.flush();
     std::cerr << "kuv: " << error.what() << "\n";
@@ -118,5 +154,4 @@ int main(int argc, char** argv) {
     std::cerr << "kuv: " << error.what() << "\n";
     return kExitDataError;
   }
-  return kExitUsageError;
 }

@@ -1,0 +1,51 @@
+#include "input_source.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "tool_error.h"
+
+namespace kuv::tool {
+
+namespace {
+
+// A pipe, a device or a socket: what the library refuses to open as a
+// document, since it cannot be locked or read twice.
+bool IsStream(const std::string& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return false;
+  return (info.st_mode & S_IFMT) == S_IFIFO || (info.st_mode & S_IFMT) == S_IFCHR
+#ifdef S_IFSOCK
+         || (info.st_mode & S_IFMT) == S_IFSOCK
+#endif
+      ;
+}
+
+std::string ReadAll(std::istream& in, const std::string& name) {
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) throw DataError("cannot read " + name);
+  return bytes.str();
+}
+
+}  // namespace
+
+std::string ReadInputBytes(const std::string& path) {
+  if (IsStandardStream(path)) {
+    std::cin.tie(nullptr);
+    return ReadAll(std::cin, "standard input");
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw DataError("cannot read " + path);
+  return ReadAll(in, path);
+}
+
+Document OpenInputDocument(const std::string& path) {
+  if (IsStandardStream(path) || IsStream(path)) return Document::Parse(ReadInputBytes(path));
+  return Document::Open(path);
+}
+
+}  // namespace kuv::tool
