@@ -1,6 +1,7 @@
 // kuv show: each object's header, then its tables as an indented tree.
 #include <algorithm>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,12 +57,45 @@ std::string Display(std::string_view bytes, Encoding encoding) {
   return out;
 }
 
-void ShowObject(const BusinessObject& object, Encoding encoding, std::string* out) {
+// The data description: each declared table with its parent and its
+// fields' types and units, in the order the document lists them; fields of
+// a table that is not declared come last, under that table's name.
+void ShowDefinitions(const BusinessObject& object, Encoding encoding, std::string* out) {
+  std::map<std::string_view, std::vector<FieldDefinition>> fieldsOf;
+  for (const FieldDefinition& field : object.field_definitions()) {
+    fieldsOf[field.table].push_back(field);
+  }
+  const auto showFields = [&](std::string_view table) {
+    const auto found = fieldsOf.find(table);
+    if (found == fieldsOf.end()) return;
+    for (const FieldDefinition& field : found->second) {
+      *out += "      " + Display(field.field, encoding) + ": " + Display(field.type, encoding);
+      if (!field.unit.empty()) *out += ", " + Display(field.unit, encoding);
+      *out += "\n";
+    }
+    fieldsOf.erase(found);
+  };
+  *out += "  Data description\n";
+  for (const TableDefinition& table : object.table_definitions()) {
+    *out += "    Table " + Display(table.table, encoding);
+    if (!table.parent.empty()) *out += " (in " + Display(table.parent, encoding) + ")";
+    *out += "\n";
+    showFields(table.table);
+  }
+  while (!fieldsOf.empty()) {
+    *out += "    Table " + Display(fieldsOf.begin()->first, encoding) + " (not declared)\n";
+    showFields(fieldsOf.begin()->first);
+  }
+}
+
+void ShowObject(const BusinessObject& object, const ShowOptions& options, std::string* out) {
+  const Encoding encoding = options.encoding;
   *out += "Object " + Display(object.id(), encoding) + "\n";
   *out += "  Author:  " + Display(object.author(), encoding) + "\n";
   *out += "  Version: " + Display(object.version(), encoding) + "\n";
   *out += "  WellID:  " + Display(object.well_id(), encoding) + "\n";
   *out += "  Date:    " + Display(object.date(), encoding) + "\n";
+  if (options.definitions) ShowDefinitions(object, encoding, out);
 
   std::vector<int> rowsSoFar;  // of each open table
   ContentWalk walk(object);
@@ -105,7 +139,7 @@ int RunShow(const ShowOptions& options) {
   for (const BusinessObject object : document.objects()) {
     if (!first) out += "\n";
     first = false;
-    ShowObject(object, options.encoding, &out);
+    ShowObject(object, options, &out);
   }
   std::cout << out << std::flush;
   return kExitSuccess;

@@ -12,6 +12,7 @@ namespace kuv::tool {
 
 struct ShowOptions {
   std::string file;
+  bool definitions = false;  // each object's data description too
   Encoding encoding = Encoding::kCp1252;
 };
 int RunShow(const ShowOptions& options);

@@ -78,6 +78,9 @@ int main(int argc, char** argv) {
   CLI::App* showCommand =
       app.add_subcommand("show", "Show each business object's header and its tables as a tree");
   showCommand->add_option("FILE", show.file, "The document")->required();
+  showCommand->add_flag("--definitions", show.definitions,
+                        "Show each object's data description too: its tables, their parents, "
+                        "and the type and unit of each field");
   AddEncodingOption(showCommand, &show.encoding);
 
   CheckOptions check;

@@ -140,3 +140,47 @@ TEST_F(ShowCheck, DeeplyNestedDocumentsShowAndCheckWithoutRecursion) {
 
 }  // namespace
 }  // namespace kuv::tool
+
+namespace kuv::tool {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+class ShowDefinitions : public ToolTest {};
+
+TEST_F(ShowDefinitions, ListsTablesWithParentsAndFieldsWithTypesAndUnits) {
+  RegisterBundledTemplate();
+  const ToolRun run = Run({"show", "--definitions", TestData("nested.kuv")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("  Data description\n"
+                                 "    Table A\n"
+                                 "      a1: float, m\n"
+                                 "      a2: string\n"
+                                 "    Table B (in A)\n"
+                                 "      b1: int, s\n"
+                                 "    Table C (in A)\n"
+                                 "      c1: float, kg\n"
+                                 "    Table D (in B)\n"
+                                 "      d1: string\n"
+                                 "    Table Z\n"));
+  EXPECT_THAT(Run({"show", TestData("nested.kuv")}).out, Not(HasSubstr("Data description")));
+}
+
+TEST_F(ShowDefinitions, FieldsOfAnUndeclaredTableAreShownUnderIt) {
+  RegisterBundledTemplate();
+  WriteFile(Path("loose.kuv"),
+            "<?xml version='1.0'?>\n<KUV Version='2.0'>\n"
+            "<BusinessObject ID='X' Author='a' Version='1' WellID='W' "
+            "Date='20240320T08:15:00000'>\n<DataDescription>\n"
+            "<FieldDef Table='Loose' Field='f' Unit='m' Type='float'/>\n"
+            "</DataDescription>\n</BusinessObject>\n</KUV>\n");
+  const ToolRun run = Run({"show", "--definitions", Path("loose.kuv")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("  Data description\n"
+                                 "    Table Loose (not declared)\n"
+                                 "      f: float, m\n"));
+}
+
+}  // namespace
+}  // namespace kuv::tool
