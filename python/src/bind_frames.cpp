@@ -6,24 +6,20 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "bindings.h"
 #include "cell_encoding.h"
 #include "frame_columns.h"
 #include "frame_placement.h"
 #include "parallel.h"
+#include "pipeline.h"
 
 namespace py = pybind11;
 
 namespace kuv::python {
 
 namespace {
-
-py::list MaterializeAll(std::vector<ReadyTable>& ready, const TextCodec& codec) {
-  py::list frames;
-  for (ReadyTable& table : ready) frames.append(Materialize(table, codec));
-  return frames;
-}
 
 // The object's tables named in `only` (all when empty); a named table that
 // has no node but is declared comes as an empty table of its fields.
@@ -35,7 +31,6 @@ py::list ObjectFrames(const ObjectHandle& self, const std::vector<py::bytes>& on
   DocumentLock lock(self.holder());
   const BusinessObject object = self.Get();
   std::vector<TableCells> tables;
-  std::vector<ReadyTable> ready;
   {
     py::gil_scoped_release without_gil;
     tables = GatherTables(object, names);
@@ -44,10 +39,9 @@ py::list ObjectFrames(const ObjectHandle& self, const std::vector<py::bytes>& on
                                      [&](const TableCells& table) { return table.name == name; });
       if (!found && object.parent_of(name)) tables.push_back(DeclaredTable(object, name));
     }
-    ready = PrepareTables(tables, typed, 1);
   }
   // The cells are views into the document, which the lock keeps as it is.
-  return MaterializeAll(ready, codec);
+  return MaterializeTables(tables, typed, codec);
 }
 
 struct ReadResult {
@@ -64,14 +58,13 @@ py::list ReadFrames(const std::vector<py::bytes>& path_bytes, int threads, bool 
   std::vector<std::string> paths;
   for (const py::bytes& path : path_bytes) paths.push_back(BytesOf(path));
   std::vector<ReadResult> results(paths.size());
-  std::vector<TableCells> joined;
   struct Piece {
     std::size_t file;
     std::size_t object;
     std::size_t rows;
   };
   std::vector<std::vector<Piece>> pieces;
-  std::vector<ReadyTable> ready;
+  std::optional<TableJoin> join;
   {
     py::gil_scoped_release without_gil;
     RunInParallel(threads, paths.size(), [&](std::size_t file) {
@@ -104,11 +97,45 @@ py::list ReadFrames(const std::vector<py::bytes>& path_bytes, int threads, bool 
         }
       }
     }
-    joined = JoinTables(table_pieces, threads);
-    for (ReadResult& result : results) result.tables.clear();  // the cells are in joined now
-    ready = PrepareTables(joined, typed, threads);
+    join.emplace(std::move(table_pieces));
   }
-  py::list frames = MaterializeAll(ready, codec);
+
+  // Each table's keys, then each of its columns: joined and converted on
+  // the threads, made into arrays in order while the next ones are under
+  // way.
+  std::vector<TableCells>& joined = join->tables();
+  std::vector<std::pair<std::size_t, std::size_t>> tasks;  // (table, column or SIZE_MAX)
+  std::vector<DistinctTexts> parents(joined.size());
+  std::vector<std::vector<ReadyColumn>> columns(joined.size());
+  for (std::size_t t = 0; t < joined.size(); ++t) {
+    tasks.emplace_back(t, SIZE_MAX);
+    columns[t].resize(joined[t].columns.size());
+    for (std::size_t c = 0; c < joined[t].columns.size(); ++c) tasks.emplace_back(t, c);
+  }
+  py::list frames;
+  RunAndConsumeInOrder(
+      threads, tasks.size(),
+      [&](std::size_t task) {
+        const auto [t, c] = tasks[task];
+        if (c == SIZE_MAX) {
+          join->JoinIdentity(t);
+          parents[t] = PrepareParents(joined[t]);
+        } else {
+          join->JoinColumn(t, c);
+          columns[t][c] = PrepareColumn(joined[t].columns[c], typed);
+          std::vector<Cell>().swap(joined[t].columns[c].cells);  // no longer needed
+        }
+      },
+      [&](std::size_t task) {
+        const auto [t, c] = tasks[task];
+        if (c == SIZE_MAX) {
+          frames.append(MaterializeTable(joined[t], parents[t], codec));
+        } else {
+          py::list frame_columns = frames[t]["columns"];
+          frame_columns.append(MaterializeColumn(columns[t][c], codec));
+        }
+      });
+  for (ReadResult& result : results) result.tables.clear();  // joined holds the cells now
   for (std::size_t t = 0; t < joined.size(); ++t) {
     py::list table_pieces;
     for (const Piece& piece : pieces[t]) {

@@ -4,8 +4,6 @@
 
 #include <functional>
 
-#include "parallel.h"
-
 namespace py = pybind11;
 
 namespace kuv::python {
@@ -147,84 +145,91 @@ DistinctTexts FindDistinct(const std::vector<Cell>& cells, bool each_text_once) 
   return distinct;
 }
 
-std::vector<ReadyTable> PrepareTables(const std::vector<TableCells>& tables, bool typed,
-                                      int threads) {
-  std::vector<ReadyTable> ready(tables.size());
-  // Tasks: each table's parent tables, then each column of each table.
-  std::vector<std::pair<std::size_t, std::size_t>> tasks;
-  for (std::size_t t = 0; t < tables.size(); ++t) {
-    ready[t].table = &tables[t];
-    ready[t].columns.resize(tables[t].columns.size());
-    tasks.emplace_back(t, SIZE_MAX);
-    for (std::size_t c = 0; c < tables[t].columns.size(); ++c) tasks.emplace_back(t, c);
+ReadyColumn PrepareColumn(const CellColumn& column, bool typed) {
+  ReadyColumn ready;
+  ready.column = &column;
+  const CellKind kind =
+      typed && column.declared && !column.mixed_types ? KindOfType(column.type) : CellKind::kText;
+  if (kind == CellKind::kText) {
+    ready.distinct = FindDistinct(column.cells);
+  } else {
+    ready.typed = ConvertCells(column.cells, kind);
   }
-  RunInParallel(threads, tasks.size(), [&](std::size_t task) {
-    const auto [t, c] = tasks[task];
-    const TableCells& table = tables[t];
-    if (c == SIZE_MAX) {
-      ready[t].parent_tables = FindDistinct(table.parent_table, true);
-      return;
-    }
-    const CellColumn& column = table.columns[c];
-    ReadyColumn& out = ready[t].columns[c];
-    out.column = &column;
-    const CellKind kind =
-        typed && column.declared && !column.mixed_types ? KindOfType(column.type) : CellKind::kText;
-    if (kind == CellKind::kText) {
-      out.distinct = FindDistinct(column.cells);
-    } else {
-      out.typed = ConvertCells(column.cells, kind);
-    }
-  });
   return ready;
 }
 
-py::dict Materialize(ReadyTable& ready, const TextCodec& codec) {
-  const TableCells& table = *ready.table;
+DistinctTexts PrepareParents(const TableCells& table) {
+  return FindDistinct(table.parent_table, true);
+}
+
+py::dict MaterializeTable(const TableCells& table, const DistinctTexts& parents,
+                          const TextCodec& codec) {
   py::dict frame;
   frame["name"] = Bytes(table.name);
   frame["row_id"] = ArrayOf(std::vector<std::int64_t>(table.row_id));
   frame["parent_row_id"] = ArrayOf(std::vector<std::int64_t>(table.parent_row_id));
-  std::vector<std::int32_t> parent_codes(ready.parent_tables.codes.size());
+  std::vector<std::int32_t> parent_codes(parents.codes.size());
   for (std::size_t i = 0; i < parent_codes.size(); ++i) {
-    const std::uint32_t code = ready.parent_tables.codes[i];
+    const std::uint32_t code = parents.codes[i];
     parent_codes[i] = code == DistinctTexts::kNoText ? -1 : static_cast<std::int32_t>(code);
   }
   frame["parent_table_codes"] = ArrayOf(std::move(parent_codes));
   py::list parent_tables;
-  for (const Cell name : ready.parent_tables.texts) parent_tables.append(codec.DecodeObject(name));
+  for (const Cell name : parents.texts) parent_tables.append(codec.DecodeObject(name));
   frame["parent_tables"] = parent_tables;
-  py::list columns;
-  for (ReadyColumn& ready_column : ready.columns) {
-    const CellColumn& column = *ready_column.column;
-    TypedCells& typed = ready_column.typed;
-    py::object values;
-    py::object mask = py::none();
-    switch (typed.kind) {
-      case CellKind::kText:
-        values = TextArray(ready_column.distinct, codec);
-        break;
-      case CellKind::kFloat:
-        values = ArrayOf(std::move(typed.floats));
-        break;
-      case CellKind::kInteger:
-        values = ArrayOf(std::move(typed.integers));
-        mask = BooleanArray(std::move(typed.missing));
-        break;
-      case CellKind::kBoolean:
-        values = BooleanArray(std::move(typed.booleans));
-        mask = BooleanArray(std::move(typed.missing));
-        break;
-      case CellKind::kDate:
-        values = ArrayOf(std::move(typed.integers)).attr("view")("M8[ns]");
-        break;
-    }
-    columns.append(py::make_tuple(Bytes(column.field), column.occurrence, column.declared,
-                                  Bytes(column.unit), Bytes(column.type), KindName(typed.kind),
-                                  values, mask, typed.invalid));
-  }
-  frame["columns"] = columns;
+  frame["columns"] = py::list();
   return frame;
+}
+
+py::tuple MaterializeColumn(ReadyColumn& ready, const TextCodec& codec) {
+  const CellColumn& column = *ready.column;
+  TypedCells& typed = ready.typed;
+  py::object values;
+  py::object mask = py::none();
+  switch (typed.kind) {
+    case CellKind::kText:
+      values = TextArray(ready.distinct, codec);
+      break;
+    case CellKind::kFloat:
+      values = ArrayOf(std::move(typed.floats));
+      break;
+    case CellKind::kInteger:
+      values = ArrayOf(std::move(typed.integers));
+      mask = BooleanArray(std::move(typed.missing));
+      break;
+    case CellKind::kBoolean:
+      values = BooleanArray(std::move(typed.booleans));
+      mask = BooleanArray(std::move(typed.missing));
+      break;
+    case CellKind::kDate:
+      values = ArrayOf(std::move(typed.integers)).attr("view")("M8[ns]");
+      break;
+  }
+  return py::make_tuple(Bytes(column.field), column.occurrence, column.declared, Bytes(column.unit),
+                        Bytes(column.type), KindName(typed.kind), values, mask, typed.invalid);
+}
+
+py::list MaterializeTables(const std::vector<TableCells>& tables, bool typed,
+                           const TextCodec& codec) {
+  std::vector<DistinctTexts> parents;
+  std::vector<std::vector<ReadyColumn>> columns(tables.size());
+  {
+    py::gil_scoped_release without_gil;
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+      parents.push_back(PrepareParents(tables[t]));
+      for (const CellColumn& column : tables[t].columns) {
+        columns[t].push_back(PrepareColumn(column, typed));
+      }
+    }
+  }
+  py::list frames;
+  for (std::size_t t = 0; t < tables.size(); ++t) {
+    py::dict frame = MaterializeTable(tables[t], parents[t], codec);
+    py::list frame_columns = frame["columns"];
+    for (ReadyColumn& column : columns[t]) frame_columns.append(MaterializeColumn(column, codec));
+    frames.append(frame);
+  }
+  return frames;
 }
 
 }  // namespace kuv::python

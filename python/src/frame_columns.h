@@ -32,25 +32,27 @@ struct ReadyColumn {
   DistinctTexts distinct;
 };
 
-struct ReadyTable {
-  const TableCells* table = nullptr;
-  DistinctTexts parent_tables;
-  std::vector<ReadyColumn> columns;
-};
+// A column converted by its declared type when typed (one whose objects
+// declare types of different kinds stays text), or reduced to its distinct
+// texts.
+ReadyColumn PrepareColumn(const CellColumn& column, bool typed);
+// The names of the parent tables, each once.
+DistinctTexts PrepareParents(const TableCells& table);
 
-// Converts by declared type when typed (a column whose objects declare
-// types of different kinds stays text), a column per task on up to
-// `threads` threads.
-std::vector<ReadyTable> PrepareTables(const std::vector<TableCells>& tables, bool typed,
-                                      int threads);
-
-// The table as a dict of numpy arrays: "name", "row_id", "parent_row_id"
+// A table as a dict of numpy arrays: "name", "row_id", "parent_row_id"
 // (-1 at the top level), "parent_table_codes" (-1 at the top level) with
-// "parent_tables", the names they index, and "columns", a list of tuples
+// "parent_tables", the names they index, and "columns", an empty list for
+// MaterializeColumn's tuples.
+pybind11::dict MaterializeTable(const TableCells& table, const DistinctTexts& parents,
+                                const TextCodec& codec);
 // (field, occurrence, declared, unit, type, kind, values, mask, invalid);
-// mask is None or a boolean array, true where missing.
-// The typed values move into the arrays.
-pybind11::dict Materialize(ReadyTable& table, const TextCodec& codec);
+// mask is None or a boolean array, true where missing. The typed values
+// move into the arrays.
+pybind11::tuple MaterializeColumn(ReadyColumn& column, const TextCodec& codec);
+
+// The tables of one object, one after the other.
+pybind11::list MaterializeTables(const std::vector<TableCells>& tables, bool typed,
+                                 const TextCodec& codec);
 
 }  // namespace kuv::python
 

@@ -4,7 +4,6 @@
 #include <memory>
 #include <unordered_map>
 
-#include "parallel.h"
 #include "typed_cells.h"
 
 namespace kuv::python {
@@ -204,18 +203,17 @@ std::vector<Row> RowsOfTable(const BusinessObject& object, std::string_view tabl
   return found;
 }
 
-std::vector<TableCells> JoinTables(const std::vector<std::vector<const TableCells*>>& pieces,
-                                   int threads) {
-  std::vector<TableCells> joined(pieces.size());
-  std::vector<std::vector<std::size_t>> offsets(pieces.size());
-  std::vector<std::size_t> rows(pieces.size(), 0);
-  // The columns of each joined table, and where each piece's rows go.
-  for (std::size_t t = 0; t < pieces.size(); ++t) {
-    TableCells& into = joined[t];
-    into.name = pieces[t].front()->name;
-    for (const TableCells* piece : pieces[t]) {
-      offsets[t].push_back(rows[t]);
-      rows[t] += piece->rows();
+TableJoin::TableJoin(std::vector<std::vector<const TableCells*>> pieces)
+    : pieces_(std::move(pieces)),
+      offsets_(pieces_.size()),
+      rows_(pieces_.size(), 0),
+      joined_(pieces_.size()) {
+  for (std::size_t t = 0; t < pieces_.size(); ++t) {
+    TableCells& into = joined_[t];
+    into.name = pieces_[t].front()->name;
+    for (const TableCells* piece : pieces_[t]) {
+      offsets_[t].push_back(rows_[t]);
+      rows_[t] += piece->rows();
       for (const CellColumn& column : piece->columns) {
         CellColumn& target = into.FindOrAdd(column.field, column.occurrence);
         if (!column.declared) continue;
@@ -229,37 +227,31 @@ std::vector<TableCells> JoinTables(const std::vector<std::vector<const TableCell
       }
     }
   }
-  std::vector<std::pair<std::size_t, std::size_t>> tasks;  // (table, column or SIZE_MAX)
-  for (std::size_t t = 0; t < joined.size(); ++t) {
-    tasks.emplace_back(t, SIZE_MAX);
-    for (std::size_t c = 0; c < joined[t].columns.size(); ++c) tasks.emplace_back(t, c);
+}
+
+void TableJoin::JoinIdentity(std::size_t t) {
+  TableCells& into = joined_[t];
+  into.row_id.reserve(rows_[t]);
+  into.parent_row_id.reserve(rows_[t]);
+  into.parent_table.reserve(rows_[t]);
+  for (const TableCells* piece : pieces_[t]) {
+    into.row_id.insert(into.row_id.end(), piece->row_id.begin(), piece->row_id.end());
+    into.parent_row_id.insert(into.parent_row_id.end(), piece->parent_row_id.begin(),
+                              piece->parent_row_id.end());
+    into.parent_table.insert(into.parent_table.end(), piece->parent_table.begin(),
+                             piece->parent_table.end());
   }
-  RunInParallel(threads, tasks.size(), [&](std::size_t task) {
-    const auto [t, c] = tasks[task];
-    TableCells& into = joined[t];
-    if (c == SIZE_MAX) {
-      into.row_id.reserve(rows[t]);
-      into.parent_row_id.reserve(rows[t]);
-      into.parent_table.reserve(rows[t]);
-      for (const TableCells* piece : pieces[t]) {
-        into.row_id.insert(into.row_id.end(), piece->row_id.begin(), piece->row_id.end());
-        into.parent_row_id.insert(into.parent_row_id.end(), piece->parent_row_id.begin(),
-                                  piece->parent_row_id.end());
-        into.parent_table.insert(into.parent_table.end(), piece->parent_table.begin(),
-                                 piece->parent_table.end());
-      }
-      return;
-    }
-    CellColumn& column = into.columns[c];
-    column.cells.assign(rows[t], Cell());
-    for (std::size_t k = 0; k < pieces[t].size(); ++k) {
-      const CellColumn* source = pieces[t][k]->Find(column.field, column.occurrence);
-      if (source == nullptr) continue;
-      std::copy(source->cells.begin(), source->cells.end(),
-                column.cells.begin() + static_cast<std::ptrdiff_t>(offsets[t][k]));
-    }
-  });
-  return joined;
+}
+
+void TableJoin::JoinColumn(std::size_t t, std::size_t c) {
+  CellColumn& column = joined_[t].columns[c];
+  column.cells.assign(rows_[t], Cell());
+  for (std::size_t k = 0; k < pieces_[t].size(); ++k) {
+    const CellColumn* source = pieces_[t][k]->Find(column.field, column.occurrence);
+    if (source == nullptr) continue;
+    std::copy(source->cells.begin(), source->cells.end(),
+              column.cells.begin() + static_cast<std::ptrdiff_t>(offsets_[t][k]));
+  }
 }
 
 }  // namespace kuv::python

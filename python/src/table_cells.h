@@ -66,12 +66,27 @@ TableCells DeclaredTable(const BusinessObject& object, std::string_view table);
 // The rows of one table in the numbering of TableCells::row_id.
 std::vector<Row> RowsOfTable(const BusinessObject& object, std::string_view table);
 
-// Joins tables of one name from many objects: for each name, its pieces
-// in order, their columns matched by field and occurrence. A column per
-// task, on up to `threads` threads.
-std::vector<TableCells> JoinTables(const std::vector<std::vector<const TableCells*>>& pieces,
-                                   int threads);
+// Tables of one name from many objects joined into one: for each name, its
+// pieces in order, their columns matched by field and occurrence. Plan
+// makes the joined tables' columns, empty; JoinIdentity and JoinColumn
+// fill one part each, so that different parts may be filled on different
+// threads.
+class TableJoin {
+ public:
+  explicit TableJoin(std::vector<std::vector<const TableCells*>> pieces);
 
+  std::vector<TableCells>& tables() { return joined_; }
+  // The row keys and parents of table t.
+  void JoinIdentity(std::size_t t);
+  // The cells of column c of table t.
+  void JoinColumn(std::size_t t, std::size_t c);
+
+ private:
+  std::vector<std::vector<const TableCells*>> pieces_;
+  std::vector<std::vector<std::size_t>> offsets_;  // of each piece's rows
+  std::vector<std::size_t> rows_;
+  std::vector<TableCells> joined_;
+};
 }  // namespace kuv::python
 
 #endif  // KUV_PYTHON_TABLE_CELLS_H_

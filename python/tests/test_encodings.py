@@ -66,3 +66,14 @@ def test_a_character_the_encoding_cannot_hold_is_refused_by_name():
         obj.author = "Ω"
     with pytest.raises(ValueError, match="give bytes"):
         kuv.Document(encoding=None).add_object("caf\xe9", b"t", b"1", b"W")
+
+
+def test_texts_a_codec_cannot_decode_raise_its_error_without_harm(tmp_path):
+    doc = document_with(b"odd", "utf-16")  # three bytes are no UTF-16
+    with pytest.raises(UnicodeDecodeError):
+        doc.objects[0].to_frame("T")
+    path = tmp_path / "odd.kuv"
+    doc.save(path)
+    with pytest.raises(UnicodeDecodeError):
+        kuv.read_frames([path] * 4, threads=2, encoding="utf-16")
+    assert len(kuv.read_frames([path] * 4, threads=2, encoding="latin-1")["T"]) == 4
