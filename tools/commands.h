@@ -19,7 +19,10 @@ int RunShow(const ShowOptions& options);
 
 struct CheckOptions {
   std::vector<std::string> files;
-  unsigned jobs = 1;  // files read at once
+  unsigned jobs = 1;            // files read at once
+  bool strict = false;          // report what the library reads leniently too
+  std::string format = "text";  // or "json"
+  Encoding encoding = Encoding::kCp1252;
 };
 int RunCheck(const CheckOptions& options);
 

@@ -88,6 +88,15 @@ int main(int argc, char** argv) {
       "check", "Read each document and report it ok (with its counts) or the reason it fails");
   checkCommand->add_option("FILE", check.files, "The documents")->required();
   AddJobsOption(checkCommand, &check.jobs);
+  checkCommand->add_flag(
+      "--strict", check.strict,
+      "Report too what the library reads without complaint: a document cut short, values that do "
+      "not read as their declared type, tables and fields used but not declared, units and types "
+      "that differ from the template, header Dates that are no timestamp");
+  checkCommand->add_option("--format", check.format, "text or json")
+      ->check(CLI::IsMember({"text", "json"}))
+      ->default_str("text");
+  AddEncodingOption(checkCommand, &check.encoding);
 
   ExportOptions exporting;
   CLI::App* exportCommand = app.add_subcommand(

@@ -1,0 +1,258 @@
+#include "strict_check.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <initializer_list>
+#include <map>
+#include <optional>
+#include <set>
+#include <utility>
+
+#include "content_walk.h"
+
+namespace kuv::tool {
+
+namespace {
+
+bool EqualsLower(std::string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c =
+        text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+
+bool IsOneOf(std::string_view text, std::initializer_list<std::string_view> names) {
+  for (const std::string_view name : names) {
+    if (EqualsLower(text, name)) return true;
+  }
+  return false;
+}
+
+std::string_view Trimmed(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool IsFloat(std::string_view text) {
+  const std::string copy(text);
+  // strtod would take these, and a reader of the value would not.
+  if (copy.find_first_of(" \t\r\n") != std::string::npos) return false;
+  if (copy.find("0x") != std::string::npos || copy.find("0X") != std::string::npos) return false;
+  char* end = nullptr;
+  errno = 0;
+  std::strtod(copy.c_str(), &end);
+  return end == copy.c_str() + copy.size() && !copy.empty();
+}
+
+bool IsInteger(std::string_view text) {
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+  if (text.empty() || text.size() > 18) return false;  // fits 64 bits
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+}  // namespace
+
+ValueKind KindOfType(std::string_view type) {
+  type = Trimmed(type);
+  if (IsOneOf(type, {"float", "double", "real", "number", "numeric", "decimal", "single"})) {
+    return ValueKind::kFloat;
+  }
+  if (IsOneOf(type, {"int", "integer", "long", "short", "int32", "int64"})) {
+    return ValueKind::kInteger;
+  }
+  if (IsOneOf(type, {"bool", "boolean", "logical"})) return ValueKind::kBoolean;
+  if (IsOneOf(type, {"date", "datetime", "timestamp"})) return ValueKind::kDate;
+  return ValueKind::kText;
+}
+
+bool IsValidDate(std::string_view text) {
+  const std::optional<DateParts> parts = ParseDate(text);
+  if (!parts) return false;
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const int days = parts->month == 2 && IsLeapYear(parts->year) ? 29 : kDays[parts->month - 1];
+  return parts->day <= days;
+}
+
+bool FitsKind(std::string_view text, ValueKind kind) {
+  text = Trimmed(text);
+  if (text.empty()) return true;
+  switch (kind) {
+    case ValueKind::kText:
+      return true;
+    case ValueKind::kFloat:
+      return IsFloat(text);
+    case ValueKind::kInteger:
+      return IsInteger(text);
+    case ValueKind::kBoolean:
+      return IsOneOf(text, {"true", "t", "yes", "y", "1", "false", "f", "no", "n", "0"});
+    case ValueKind::kDate:
+      return IsValidDate(text);
+  }
+  return true;
+}
+
+namespace {
+
+// Collects the findings of one document, up to kMaxFindings.
+class Checker {
+ public:
+  Checker(const Template* definitions, Encoding encoding)
+      : definitions_(definitions), encoding_(encoding) {}
+
+  void CheckObject(const BusinessObject& object) {
+    object_ = object.id();
+    if (!IsValidDate(object.date())) {
+      Add({}, 0, {}, "its Date '" + Text(object.date()) + "' is not a valid timestamp");
+    }
+    CheckDefinitionsAgainstTemplate(object);
+    CheckContent(object);
+  }
+
+  void Add(std::string_view table, long long row, std::string_view field, std::string problem) {
+    if (report_.findings.size() >= kMaxFindings) {
+      ++report_.more;
+      return;
+    }
+    report_.findings.push_back(
+        {std::string(object_), std::string(table), row, std::string(field), std::move(problem)});
+  }
+
+  StrictReport Take() { return std::move(report_); }
+
+ private:
+  // One line of text: long values are cut and control characters shown
+  // by number, so that a report line says what is wrong and nothing else.
+  std::string Text(std::string_view bytes) const {
+    constexpr std::size_t kShown = 60;
+    const bool cut = bytes.size() > kShown;
+    const std::string text = DecodeForDisplay(bytes.substr(0, kShown), encoding_);
+    std::string shown;
+    for (const char c : text) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte >= 0x20 && byte != 0x7F) {
+        shown += c;
+      } else {
+        static constexpr char kHex[] = "0123456789abcdef";
+        shown += "\\x";
+        shown += kHex[byte >> 4];
+        shown += kHex[byte & 0xF];
+      }
+    }
+    return cut ? shown + "..." : shown;
+  }
+
+  void CheckDefinitionsAgainstTemplate(const BusinessObject& object) {
+    if (definitions_ == nullptr) return;
+    for (const FieldDefinition& field : object.field_definitions()) {
+      const std::optional<FieldDefinition> expected =
+          definitions_->field_definition(object.id(), field.table, field.field);
+      if (!expected) continue;
+      if (field.unit != expected->unit) {
+        Add(field.table, 0, field.field,
+            "its unit '" + Text(field.unit) + "' differs from the template's '" +
+                Text(expected->unit) + "'");
+      }
+      if (field.type != expected->type) {
+        Add(field.table, 0, field.field,
+            "its type '" + Text(field.type) + "' differs from the template's '" +
+                Text(expected->type) + "'");
+      }
+    }
+  }
+
+  // The field's declared type: the object's definition, else the
+  // template's; nullopt when neither declares it.
+  std::optional<std::string_view> DeclaredType(const BusinessObject& object, std::string_view table,
+                                               std::string_view field) {
+    if (const std::optional<FieldDefinition> own = object.field_definition(table, field)) {
+      return own->type;
+    }
+    if (definitions_ != nullptr) {
+      if (const std::optional<FieldDefinition> standard =
+              definitions_->field_definition(object.id(), table, field)) {
+        return standard->type;
+      }
+    }
+    return std::nullopt;
+  }
+
+  void CheckContent(const BusinessObject& object) {
+    std::set<std::string_view> tablesReported;
+    std::set<std::pair<std::string_view, std::string_view>> fieldsReported;
+    std::vector<std::pair<std::string_view, long long>> open;  // table, rows so far
+    ContentWalk walk(object);
+    ContentEvent item;
+    while (walk.Next(&item)) {
+      switch (item.step) {
+        case ContentStep::kOpenTable: {
+          const std::string_view parentTable =
+              open.empty() ? std::string_view() : open.back().first;
+          const long long parentRow = open.empty() ? 0 : open.back().second;
+          const std::optional<std::string_view> declaredParent = object.parent_of(item.name);
+          if (!declaredParent) {
+            if (tablesReported.insert(item.name).second) {
+              Add(item.name, 0, {}, "the table is used but not declared");
+            }
+          } else if (*declaredParent != parentTable && tablesReported.insert(item.name).second) {
+            Add(parentTable, parentRow, {},
+                "table " + Text(item.name) + " stands here but is declared " +
+                    (declaredParent->empty() ? std::string("at the top level")
+                                             : "under " + Text(*declaredParent)));
+          }
+          open.emplace_back(item.name, 0);
+          break;
+        }
+        case ContentStep::kBeginRow:
+          ++open.back().second;
+          break;
+        case ContentStep::kValue: {
+          const std::string_view table = open.back().first;
+          const long long row = open.back().second;
+          const std::optional<std::string_view> type = DeclaredType(object, table, item.name);
+          if (!object.field_definition(table, item.name)) {
+            if (fieldsReported.insert({table, item.name}).second) {
+              Add(table, row, item.name, "the field is used but not declared");
+            }
+          }
+          if (type && !FitsKind(item.text, KindOfType(*type))) {
+            Add(table, row, item.name,
+                "'" + Text(item.text) + "' is not of type " + Text(Trimmed(*type)));
+          }
+          break;
+        }
+        case ContentStep::kCloseTable:
+          open.pop_back();
+          break;
+      }
+    }
+  }
+
+  const Template* definitions_;
+  Encoding encoding_;
+  std::string_view object_;
+  StrictReport report_;
+};
+
+}  // namespace
+
+StrictReport CheckStrictly(const Document& document, const Template* definitions,
+                           Encoding encoding) {
+  Checker checker(definitions, encoding);
+  if (!document.complete()) {
+    checker.Add({}, 0, {}, "the document ends before its closing root tag: it was cut short");
+  }
+  for (const BusinessObject object : document.objects()) checker.CheckObject(object);
+  return checker.Take();
+}
+
+}  // namespace kuv::tool

@@ -1,0 +1,55 @@
+// What `kuv check --strict` reports beyond what the library refuses: a
+// document cut short, values that do not read as their declared type,
+// tables and fields used without a definition, definitions that differ
+// from the template's, and header Dates that are no timestamp.
+#ifndef KUV_TOOLS_STRICT_CHECK_H_
+#define KUV_TOOLS_STRICT_CHECK_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kuv/document.hpp"
+#include "text_encoding.h"
+
+namespace kuv::tool {
+
+// One problem and where it is; the names are the document's bytes. Empty
+// names and a row of 0 mean the problem is not that narrow.
+struct Finding {
+  std::string object;
+  std::string table;
+  long long row = 0;  // 1-based within its table, as show numbers rows
+  std::string field;
+  std::string problem;  // UTF-8, with the document's text already decoded
+};
+
+struct StrictReport {
+  std::vector<Finding> findings;
+  // Problems beyond kMaxFindings, counted but not kept: a file damaged
+  // throughout must not flood the report.
+  std::size_t more = 0;
+};
+
+inline constexpr std::size_t kMaxFindings = 1000;
+
+// The kind of value a field's type names, as the Python frames read them.
+enum class ValueKind { kText, kFloat, kInteger, kBoolean, kDate };
+ValueKind KindOfType(std::string_view type);
+
+// Whether text (surrounding blanks aside) reads as a value of that kind;
+// an empty text is a missing value and always fits.
+bool FitsKind(std::string_view text, ValueKind kind);
+
+// A Date text of a real calendar day, within ParseDate's ranges.
+bool IsValidDate(std::string_view text);
+
+// definitions may be null, for a check without a template. Texts quoted
+// in problems are decoded from the document's encoding.
+StrictReport CheckStrictly(const Document& document, const Template* definitions,
+                           Encoding encoding);
+
+}  // namespace kuv::tool
+
+#endif  // KUV_TOOLS_STRICT_CHECK_H_
