@@ -23,7 +23,8 @@ std::unique_ptr<platform::InputFile> LoadStore(platform::Platform& platform, COb
 bool SaveStore(platform::Platform& platform, const CObjectStore& store, const std::string& path) {
   try {
     std::unique_ptr<platform::OutputFile> output = platform.BeginReplace(path);
-    return output != nullptr && WriteDocument(store, *output) && output->Commit();
+    return output != nullptr && WriteDocument(store, *output, platform::kTextLineEnd) &&
+           output->Commit();
   } catch (const std::bad_alloc&) {
     return false;  // the unfinished replacement is discarded; the caller reports it
   }

@@ -21,9 +21,10 @@ std::unique_ptr<platform::InputFile> LoadStore(platform::Platform& platform, COb
                                                CErrorInfo& error, const std::string& path,
                                                platform::Sharing sharing);
 
-// Writes store to path through a replacement that takes the target's place
-// only once it is complete and durable. False, leaving the target as it
-// was, when it cannot be begun, written or put in place.
+// Writes store to path, as a text file of this platform, through a
+// replacement that takes the target's place only once it is complete and
+// durable. False, leaving the target as it was, when it cannot be begun,
+// written or put in place.
 bool SaveStore(platform::Platform& platform, const CObjectStore& store, const std::string& path);
 
 }  // namespace kuv::io

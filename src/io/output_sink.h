@@ -19,9 +19,8 @@ class OutputSink {
  public:
   static constexpr std::size_t kDefaultChunkSize = std::size_t{1} << 20;
 
-  explicit OutputSink(platform::OutputFile& file,
-                      platform::LineEnd lineEnd = platform::kTextLineEnd,
-                      std::size_t chunkSize = kDefaultChunkSize);
+  OutputSink(platform::OutputFile& file, platform::LineEnd lineEnd,
+             std::size_t chunkSize = kDefaultChunkSize);
   OutputSink(const OutputSink&) = delete;
   OutputSink& operator=(const OutputSink&) = delete;
 

@@ -7,12 +7,11 @@
 
 namespace kuv::io {
 
-// Writes the whole store as one document through a buffered sink, with the
-// line ends given: by default those of the platform's text files, so that
-// output receives a document file's exact bytes. Returns false when a
-// write to output failed.
+// Writes the whole store as one document through a buffered sink, with LF
+// line ends unless told otherwise; a file of this platform takes those of
+// platform::kTextLineEnd. Returns false when a write to output failed.
 bool WriteDocument(const CObjectStore& store, platform::OutputFile& output,
-                   platform::LineEnd lineEnd = platform::kTextLineEnd);
+                   platform::LineEnd lineEnd = platform::LineEnd::kLf);
 
 }  // namespace kuv::io
 

@@ -203,12 +203,12 @@ TEST(WriterLineEnds, CrLfLineEndsWriteEveryLineFeedAsCrLf) {
   EXPECT_EQ(WrittenText(store, platform::LineEnd::kCrLf), expected);
 }
 
-TEST(WriterLineEnds, PlatformsTextFilesAreTheDefault) {
+TEST(WriterLineEnds, LfUnlessToldOtherwise) {
   CObjectStore store;
   FillWithLineBreaksInEveryKindOfText(store);
   MemoryOutput output;
   ASSERT_TRUE(io::WriteDocument(store, output));
-  EXPECT_EQ(output.bytes, WrittenText(store, platform::kTextLineEnd));
+  EXPECT_EQ(output.bytes, WrittenText(store, platform::LineEnd::kLf));
 }
 
 TEST(WriterTables, HundredThousandLevelsDeepWriteWithoutRecursion) {
