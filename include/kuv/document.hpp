@@ -302,7 +302,9 @@ class KUV_DOCUMENT_API Document {
   // symbolic link, the file it names), keeping its permissions. Throws
   // Error with code 5 when that fails; the file is then as it was.
   void Save(const std::string& path) const;
-  // The bytes that Save writes.
+  // The bytes that Save writes on POSIX systems: lines end in LF (Save on
+  // Windows ends them in CR LF, as its text files do), and a CR LF inside
+  // a text is written CR CR LF, so that Parse gives every text back.
   std::string Serialize() const;
 
   // The root tag's version text as read ("2.0'" for a document this

@@ -11,6 +11,21 @@
 
 namespace kuv::testing {
 
+// A saved file is a text file of the system: its lines end in CR LF on
+// Windows. Serialize, and reading, use LF everywhere.
+inline std::string AsSavedOnThisSystem(const std::string& bytes) {
+#ifdef _WIN32
+  std::string text;
+  for (char c : bytes) {
+    if (c == '\n') text += '\r';
+    text += c;
+  }
+  return text;
+#else
+  return bytes;
+#endif
+}
+
 inline std::string Example(const std::string& name) {
   return std::string(KUV_SOURCE_DIR) + "/examples/" + name;
 }
