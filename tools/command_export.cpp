@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "batch_outputs.h"
@@ -60,50 +62,94 @@ void ExportJson(const Document& document, const std::string& file, const ExportO
   writer.Finish();
 }
 
-void ExportCsv(const Document& document, const std::string& file, const ExportOptions& options,
-               std::ostream& out) {
-  std::optional<BusinessObject> object;
-  if (!options.object.empty()) {
-    object = ChosenObject(document, file, options);
-  } else {
-    if (document.size() == 0) throw DataError(file + " holds no object");
-    if (document.size() > 1) {
-      std::vector<std::string> ids;
-      for (const BusinessObject each : document.objects()) ids.emplace_back(each.id());
-      throw UsageError(file + " holds several objects; choose one with --object (" +
-                       Listed(ids, options.encoding) + ")");
-    }
-    object = document.objects()[0];
-  }
+CsvUnits UnitsOf(const ExportOptions& options) {
+  if (options.units == "header") return CsvUnits::kHeader;
+  if (options.units == "row") return CsvUnits::kRow;
+  return CsvUnits::kNone;
+}
 
-  std::string table;
+// A table's name as a part of a file name: what a file system refuses or
+// a shell would misread becomes "_".
+std::string FileNamePart(std::string_view table, Encoding encoding) {
+  std::string name = DecodeForDisplay(table, encoding);
+  for (char& c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F ||
+        std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) {
+      c = '_';
+    }
+  }
+  if (name.empty() || name == "." || name == "..") name = "_";
+  return name;
+}
+
+// The object CSV is written from: the one --object names, else the only one.
+BusinessObject CsvObject(const Document& document, const std::string& file,
+                         const ExportOptions& options) {
+  if (!options.object.empty()) return ChosenObject(document, file, options);
+  if (document.size() == 0) throw DataError(file + " holds no object");
+  if (document.size() > 1) {
+    std::vector<std::string> ids;
+    for (const BusinessObject each : document.objects()) ids.emplace_back(each.id());
+    throw UsageError(file + " holds several objects; choose one with --object (" +
+                     Listed(ids, options.encoding) + ")");
+  }
+  return document.objects()[0];
+}
+
+// Writes the table --table names, or the object's only table, to output;
+// without --table, an object of several tables into a folder gives one
+// file per table, named like output with the table's name before ".csv".
+void ExportCsv(const Document& document, const std::string& file, const std::string& output,
+               bool intoFolder, const ExportOptions& options) {
+  const BusinessObject object = CsvObject(document, file, options);
+  const CsvUnits units = UnitsOf(options);
+  std::vector<std::string> tables;
   if (!options.table.empty()) {
     std::optional<std::string> bytes = EncodeText(options.table, options.encoding);
-    table = bytes ? *bytes : options.table;
+    tables.push_back(bytes ? *bytes : options.table);
   } else {
-    const std::vector<std::string> names = TableNames(*object);
-    const std::string id = DecodeForDisplay(object->id(), options.encoding);
-    if (names.empty()) throw DataError("object '" + id + "' holds no table");
-    if (names.size() > 1) {
+    tables = TableNames(object);
+    const std::string id = DecodeForDisplay(object.id(), options.encoding);
+    if (tables.empty()) throw DataError("object '" + id + "' holds no table");
+    if (tables.size() > 1 && !intoFolder) {
       throw UsageError("object '" + id + "' holds several tables; choose one with --table (" +
-                       Listed(names, options.encoding) + ")");
+                       Listed(tables, options.encoding) +
+                       "), or write each to a file of its own with -o FOLDER");
     }
-    table = names.front();
   }
-  WriteCsvTable(out, *object, table, options.encoding);
+  if (tables.size() == 1) {
+    FileOutput target(output);
+    WriteCsvTable(target.stream(), object, tables.front(), options.encoding, units);
+    target.Commit();
+    return;
+  }
+  // One file per table; each appears once it is complete.
+  const std::string stem = output.substr(0, output.size() - std::string(".csv").size());
+  std::set<std::string> used;
+  for (const std::string& table : tables) {
+    std::string name = stem + "." + FileNamePart(table, options.encoding);
+    for (int n = 2; !used.insert(name).second; ++n) {
+      name = stem + "." + FileNamePart(table, options.encoding) + "-" + std::to_string(n);
+    }
+    FileOutput target(name + ".csv");
+    WriteCsvTable(target.stream(), object, table, options.encoding, units);
+    target.Commit();
+  }
 }
 
 // Exports one document to output (empty for standard output), which
-// appears only once it is complete.
+// appears only once it is complete. In a batch, output is a path in the
+// folder and CSV may become one file per table.
 void ExportOne(const std::string& file, const std::string& output, const ExportOptions& options,
-               bool showProgress) {
+               bool showProgress, bool intoFolder) {
   const Document document = OpenInputDocument(file);
-  FileOutput target(output);
   if (options.format == "csv") {
-    ExportCsv(document, file, options, target.stream());
-  } else {
-    ExportJson(document, file, options, showProgress, target.stream());
+    ExportCsv(document, file, output, intoFolder, options);
+    return;
   }
+  FileOutput target(output);
+  ExportJson(document, file, options, showProgress, target.stream());
   target.Commit();
 }
 
@@ -129,7 +175,7 @@ int ExportBatch(const ExportOptions& options) {
   int status = kExitSuccess;
   RunOrderedJobs(
       files.size(), options.jobs,
-      [&](std::size_t i) { ExportOne(files[i], outputs[i], options, false); },
+      [&](std::size_t i) { ExportOne(files[i], outputs[i], options, false, true); },
       [&](std::size_t i, const std::exception_ptr& failure) {
         if (failure) {
           progress.Clear();
@@ -146,14 +192,19 @@ int RunExport(const ExportOptions& options) {
   if (options.format == "json" && !options.table.empty()) {
     throw UsageError("--table applies to --format csv only");
   }
-  // A glob that matches one document still writes into the folder named.
+  if (options.format == "json" && options.units != "none") {
+    throw UsageError("--units applies to --format csv only");
+  }
+  // A glob that matches one document still writes into the folder named;
+  // a name ending in "/" is a folder, made when missing.
   std::error_code ignored;
   if (options.files.size() > 1 ||
-      (!options.output.empty() && std::filesystem::is_directory(options.output, ignored))) {
+      (!options.output.empty() &&
+       (std::filesystem::is_directory(options.output, ignored) || options.output.back() == '/'))) {
     return ExportBatch(options);
   }
   EnsureTemplateRegistered(std::cerr);
-  ExportOne(options.files.front(), options.output, options, true);
+  ExportOne(options.files.front(), options.output, options, true, false);
   return kExitSuccess;
 }
 

@@ -28,9 +28,10 @@ int RunCheck(const CheckOptions& options);
 
 struct ExportOptions {
   std::vector<std::string> files;
-  std::string format;  // "json" or "csv"
-  std::string object;  // empty: every object (json) or the only one (csv)
-  std::string table;   // csv only; empty: the object's only table
+  std::string format;          // "json" or "csv"
+  std::string object;          // empty: every object (json) or the only one (csv)
+  std::string table;           // csv only; empty: the object's only table, or each into a folder
+  std::string units = "none";  // csv only: "none", "header" or "row"
   // One file: the output file, empty for standard output. Several files:
   // the folder that takes one output per file.
   std::string output;

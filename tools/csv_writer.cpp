@@ -44,7 +44,7 @@ std::vector<std::string> TableNames(const BusinessObject& object) {
 }
 
 void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_view table,
-                   Encoding encoding) {
+                   Encoding encoding, CsvUnits units) {
   const auto decode = [&](std::string_view bytes, std::string_view field) {
     if (std::optional<std::string> text = DecodeText(bytes, encoding)) return std::move(*text);
     throw DataError("object '" + DecodeForDisplay(object.id(), encoding) + "', table '" +
@@ -54,11 +54,21 @@ void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_
                     "--encoding");
   };
 
-  // Gather the rows: one list of (column, text) per row.
+  // Gather the rows: one list of (column, text) per row, and the row that
+  // holds each. Every table's rows are numbered as the walk meets them,
+  // which is the frames' depth-first order.
+  struct Parent {
+    std::string_view table;  // empty for a row at the top
+    long long row = -1;
+  };
   std::vector<Column> columns;
   std::map<Column, std::size_t> columnAt;
   std::vector<std::vector<std::pair<std::size_t, std::string>>> rows;
-  std::map<std::string, int, std::less<>> occurrences;  // of each field in the current row
+  std::vector<Parent> parents;
+  bool nested = false;                                       // some row has a parent row
+  std::map<std::string, int, std::less<>> occurrences;       // of each field in the current row
+  std::map<std::string_view, long long> rowsSoFar;           // of each table
+  std::vector<std::pair<std::string_view, long long>> open;  // each open table, its current row
   bool found = false;
   ContentWalk walk(object);
   ContentEvent item;
@@ -66,13 +76,22 @@ void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_
     switch (item.step) {
       case ContentStep::kOpenTable:
         found = found || item.name == table;
+        open.emplace_back(item.name, -1);
         break;
       case ContentStep::kCloseTable:
+        open.pop_back();
         break;
       case ContentStep::kBeginRow:
+        open.back().second = rowsSoFar[open.back().first]++;
         if (walk.table() == table) {
           rows.emplace_back();
           occurrences.clear();
+          Parent parent;
+          if (open.size() > 1) {
+            parent = {open[open.size() - 2].first, open[open.size() - 2].second};
+            nested = true;
+          }
+          parents.push_back(parent);
         }
         break;
       case ContentStep::kValue: {
@@ -90,29 +109,48 @@ void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_
                     DecodeForDisplay(table, encoding) + "'");
   }
 
-  std::string line;
+  std::vector<std::string> unitOf(columns.size());
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (i > 0) line += ',';
-    WriteCell(&line, decode(columns[i].first, columns[i].first));
-  }
-  line += "\r\n";
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (i > 0) line += ',';
     if (std::optional<FieldDefinition> field = object.field_definition(table, columns[i].first)) {
-      WriteCell(&line, decode(field->unit, columns[i].first));
+      unitOf[i] = decode(field->unit, columns[i].first);
     }
   }
+  const char* const identity = nested ? "row_id,parent_table,parent_row_id" : "row_id";
+  std::string line = identity;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    std::string name = decode(columns[i].first, columns[i].first);
+    if (units == CsvUnits::kHeader && !unitOf[i].empty()) name += " [" + unitOf[i] + "]";
+    line += ',';
+    WriteCell(&line, name);
+  }
   line += "\r\n";
+  if (units == CsvUnits::kRow) {
+    line += nested ? ",," : "";
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      line += ',';
+      WriteCell(&line, unitOf[i]);
+    }
+    line += "\r\n";
+  }
   out << line;
 
   std::vector<std::string> cells(columns.size());
-  for (const auto& row : rows) {
+  for (std::size_t r = 0; r < rows.size(); ++r) {
     for (std::string& cell : cells) cell.clear();
-    for (const auto& [column, text] : row) cells[column] = text;
-    line.clear();
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-      if (i > 0) line += ',';
-      WriteCell(&line, cells[i]);
+    for (const auto& [column, text] : rows[r]) cells[column] = text;
+    line = std::to_string(r);
+    if (nested) {
+      line += ',';
+      if (!parents[r].table.empty()) {
+        WriteCell(&line, decode(parents[r].table, parents[r].table));
+        line += ',' + std::to_string(parents[r].row);
+      } else {
+        line += ',';
+      }
+    }
+    for (const std::string& cell : cells) {
+      line += ',';
+      WriteCell(&line, cell);
     }
     line += "\r\n";
     out << line;

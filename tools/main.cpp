@@ -113,7 +113,14 @@ int main(int argc, char** argv) {
                             "Only the business object with this ID (needed for CSV when the "
                             "document holds several)");
   exportCommand->add_option("--table", exporting.table,
-                            "The table written as CSV (needed when the object holds several)");
+                            "The table written as CSV; without it, the object's only table, or "
+                            "each table to a file of its own in the folder -o names");
+  exportCommand
+      ->add_option("--units", exporting.units,
+                   "Where CSV puts the units: none, header (\"OD [in]\") or row (a line of its "
+                   "own after the names)")
+      ->check(CLI::IsMember({"none", "header", "row"}))
+      ->default_str("none");
   exportCommand->add_option("-o,--output", exporting.output,
                             "Write here instead of to standard output; the folder for the outputs "
                             "when several documents are exported (made when missing)");

@@ -10,6 +10,7 @@ namespace {
 
 using nlohmann::json;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 class Export : public ToolTest {
  protected:
@@ -87,34 +88,82 @@ TEST_F(Export, ObjectOptionSelectsOneObject) {
   EXPECT_FALSE(FileExists(Path("out.json")));
 }
 
-TEST_F(Export, CsvWritesFieldNamesUnitsAndRows) {
+TEST_F(Export, CsvWritesOneHeaderLineThenNumberedRows) {
   const std::string document = Example("kestrel3_casing_tops.kuv");
   ToolRun run = Run({"export", document, "--format", "csv", "--object", "CasingStrings", "--table",
                      "Casing", "-o", Path("casing.csv")});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadFile(Path("casing.csv")),
-            "Name,OD,Weight,Grade,Top,Bottom\r\n"
-            ",in,lb/ft,,m,m\r\n"
-            "Conductor,30.000,309.72,X-52,137.40,210.00\r\n"
-            "Surface,20.000,133.00,K-55,137.40,598.00\r\n"
-            "Intermediate,13.375,72.00,N-80,137.40,1645.00\r\n"
-            "Production,9.625,53.50,P-110,137.40,2612.00\r\n"
-            "Liner,7.000,29.00,L-80,2540.00,2976.00\r\n");
-  // A child table gathers the rows of every node of that name; a comma
-  // makes a cell quoted.
+            "row_id,Name,OD,Weight,Grade,Top,Bottom\r\n"
+            "0,Conductor,30.000,309.72,X-52,137.40,210.00\r\n"
+            "1,Surface,20.000,133.00,K-55,137.40,598.00\r\n"
+            "2,Intermediate,13.375,72.00,N-80,137.40,1645.00\r\n"
+            "3,Production,9.625,53.50,P-110,137.40,2612.00\r\n"
+            "4,Liner,7.000,29.00,L-80,2540.00,2976.00\r\n");
+  // A child table gathers the rows of every node of that name, each with
+  // the row that holds it; a comma makes a cell quoted.
   run = Run({"export", document, "--format", "csv", "--object", "CasingStrings", "--table",
              "CementStage"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.out, HasSubstr("Stage,Top,Bottom,Volume,Slurry\r\n,m,m,m3,\r\n"
-                                 "1,137.40,598.00,96.5,\"Lead 1.50 SG extended, tail 1.90 SG "
-                                 "Class G\"\r\n1,1150.00,1645.00,41.2,Class G 1.90 SG\r\n"));
+  EXPECT_THAT(run.out, HasSubstr("row_id,parent_table,parent_row_id,Stage,Top,Bottom,Volume,"
+                                 "Slurry\r\n0,Casing,1,1,137.40,598.00,96.5,\"Lead 1.50 SG "
+                                 "extended, tail 1.90 SG Class G\"\r\n1,Casing,2,1,1150.00,"
+                                 "1645.00,41.2,Class G 1.90 SG\r\n"));
   // The only object and its only table need no options.
   run = Run({"export", Example("kestrel3_log.kuv"), "--format", "csv", "--table", "Sample"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.out, HasSubstr("DEPT,GR,RHOB,NPHI,RT\r\nm,gAPI,g/cm3,v/v,ohm.m\r\n"));
+  EXPECT_THAT(run.out, StartsWith("row_id,DEPT,GR,RHOB,NPHI,RT\r\n0,2590.0,"));
   run = Run({"export", document, "--format", "csv", "--object", "FormationTops"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.out, HasSubstr("Formation,MD,TVD,Lithology\r\n,m,m,\r\n"));
+  EXPECT_THAT(run.out, StartsWith("row_id,Formation,MD,TVD,Lithology\r\n0,"));
+}
+
+TEST_F(Export, CsvUnitsGoWhereAsked) {
+  const std::vector<std::string> log = {
+      "export", Example("kestrel3_log.kuv"), "--format", "csv", "--table", "Sample", "--units"};
+  std::vector<std::string> arguments = log;
+  arguments.push_back("header");
+  ToolRun run = Run(arguments);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out,
+              StartsWith("row_id,DEPT [m],GR [gAPI],RHOB [g/cm3],NPHI [v/v],RT [ohm.m]\r\n0,"));
+  arguments = log;
+  arguments.push_back("row");
+  run = Run(arguments);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, StartsWith("row_id,DEPT,GR,RHOB,NPHI,RT\r\n,m,gAPI,g/cm3,v/v,ohm.m\r\n0,"));
+  run = Run({"export", Example("kestrel3_casing_tops.kuv"), "--format", "csv", "--object",
+             "CasingStrings", "--table", "CementStage", "--units", "row"});
+  EXPECT_THAT(run.out, HasSubstr("Slurry\r\n,,,,m,m,m3,\r\n0,"));
+  run = Run({"export", Example("kestrel3_log.kuv"), "--format", "json", "--units", "row"});
+  EXPECT_EQ(run.status, 2);
+}
+
+// Rows are numbered per table in a depth-first walk of the object, and a
+// child row names the row of the parent table that holds it.
+TEST_F(Export, CsvRowsOfNestedTablesNameTheirParentRow) {
+  for (const auto& [table, expected] : std::vector<std::pair<std::string, std::string>>{
+           {"B", "row_id,parent_table,parent_row_id,b1\r\n0,A,0,10\r\n1,A,0,11\r\n"},
+           {"D", "row_id,parent_table,parent_row_id,d1\r\n0,B,0,deep\r\n"}}) {
+    const ToolRun run = Run({"export", TestData("nested.kuv"), "--format", "csv", "--object",
+                             "Sample", "--table", table});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, expected) << table;
+  }
+}
+
+TEST_F(Export, CsvWithoutTableWritesEveryTableIntoTheFolder) {
+  const ToolRun run = Run({"export", Example("kestrel3_casing_tops.kuv"), "--format", "csv",
+                           "--object", "CasingStrings", "-o", Path("csv") + "/"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(ReadFile(Path("csv/kestrel3_casing_tops.Casing.csv")), StartsWith("row_id,Name,OD,"));
+  EXPECT_THAT(ReadFile(Path("csv/kestrel3_casing_tops.CementStage.csv")),
+              StartsWith("row_id,parent_table,parent_row_id,Stage,"));
+  // Without a folder there is nowhere to put several tables.
+  const ToolRun toStdout = Run({"export", Example("kestrel3_casing_tops.kuv"), "--format", "csv",
+                                "--object", "CasingStrings"});
+  EXPECT_EQ(toStdout.status, 2);
+  EXPECT_THAT(toStdout.err, HasSubstr("-o FOLDER"));
 }
 
 TEST_F(Export, CsvAsksWhichObjectOrTableWhenThereAreSeveral) {

@@ -163,10 +163,9 @@ TEST(CsvWriter, QuotesAsRfc4180AndGivesRepeatedFieldsTheirOwnColumn) {
   std::ostringstream out;
   WriteCsvTable(out, object, "T", Encoding::kCp1252);
   EXPECT_EQ(out.str(),
-            "name,depth,name\r\n"
-            ",m,\r\n"
-            "\"a, \"\"b\"\"\",1,\r\n"
-            "\"two\nlines\",,again\r\n");
+            "row_id,name,depth,name\r\n"
+            "0,\"a, \"\"b\"\"\",1,\r\n"
+            "1,\"two\nlines\",,again\r\n");
   EXPECT_THROW(WriteCsvTable(out, object, "Missing", Encoding::kCp1252), std::exception);
 }
 
