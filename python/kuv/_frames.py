@@ -108,12 +108,12 @@ def object_frames(obj, tables, typed):
     return frames
 
 
-def read_frames(paths, threads=1, typed=False, encoding="cp1252"):
+def read_frames(paths, threads=None, typed=False, encoding="cp1252"):
     """Many documents at once: one DataFrame per table name, its rows from
     every business object of every file, in order, with the columns
     ``source`` (the path as given) and ``object`` (the object's ID) first.
 
-    The files are read on ``threads`` threads (None: one per processor).
+    The files are read on ``threads`` threads, one per processor by default.
     An unreadable file raises :class:`kuv.Error` naming it.
     """
     if isinstance(paths, (str, bytes, os.PathLike)):
