@@ -12,6 +12,7 @@
 
 #include "batch_outputs.h"
 #include "commands.h"
+#include "content_walk.h"
 #include "csv_writer.h"
 #include "file_output.h"
 #include "input_source.h"
@@ -46,18 +47,28 @@ BusinessObject ChosenObject(const Document& document, const std::string& file,
   return *object;
 }
 
+long long CountValues(const BusinessObject& object) {
+  long long values = 0;
+  ContentWalk walk(object);
+  ContentEvent item;
+  while (walk.Next(&item)) values += item.step == ContentStep::kValue;
+  return values;
+}
+
+// The bar follows the values written, whatever objects hold them.
 void ExportJson(const Document& document, const std::string& file, const ExportOptions& options,
-                bool showProgress, std::ostream& out) {
+                ProgressBar& progress, std::ostream& out) {
   JsonDocumentWriter writer(out, options.encoding);
+  writer.set_progress(&progress);
   if (!options.object.empty()) {
-    writer.WriteObject(ChosenObject(document, file, options));
+    const BusinessObject object = ChosenObject(document, file, options);
+    progress.Step("exporting", CountValues(object));
+    writer.WriteObject(object);
   } else {
-    ProgressBar progress("exporting", showProgress ? static_cast<long long>(document.size()) : 0);
-    long long done = 0;
-    for (const BusinessObject object : document.objects()) {
-      writer.WriteObject(object);
-      progress.Update(++done);
-    }
+    long long total = 0;
+    for (const BusinessObject object : document.objects()) total += CountValues(object);
+    progress.Step("exporting", total);
+    for (const BusinessObject object : document.objects()) writer.WriteObject(object);
   }
   writer.Finish();
 }
@@ -143,13 +154,16 @@ void ExportCsv(const Document& document, const std::string& file, const std::str
 // folder and CSV may become one file per table.
 void ExportOne(const std::string& file, const std::string& output, const ExportOptions& options,
                bool showProgress, bool intoFolder) {
+  ProgressBar progress("reading", 0, showProgress);
   const Document document = OpenInputDocument(file);
   if (options.format == "csv") {
+    progress.Step("exporting", 0);
     ExportCsv(document, file, output, intoFolder, options);
     return;
   }
   FileOutput target(output);
-  ExportJson(document, file, options, showProgress, target.stream());
+  ExportJson(document, file, options, progress, target.stream());
+  progress.Step("writing", 0);
   target.Commit();
 }
 

@@ -12,6 +12,7 @@
 #include "json_reader.h"
 #include "kuv/document.hpp"
 #include "object_import.h"
+#include "progress_bar.h"
 #include "template_registration.h"
 #include "tool_error.h"
 
@@ -32,24 +33,27 @@ long long CountValues(const std::vector<ObjectContent>& objects) {
 int RunImport(const ImportOptions& options) {
   // Everything is read and checked before the document is built, and the
   // document is written only once it is complete.
+  ProgressBar bar("reading", 0);
   const JsonDocument json = ReadJsonDocument(options.file, options.encoding);
+  bar.Clear();  // a notice may follow
   EnsureTemplateRegistered(std::cerr);
   Document document;
-  {
-    ImportProgress progress(CountValues(json.objects));
-    if (json.formatVersion >= 2) {
-      for (const ObjectContent& object : json.objects) {
-        ImportExactly(document, object, options.encoding, progress);
-      }
-      CheckReadsBack(document, options.encoding);
-    } else {
-      const Template definitions = OpenRegisteredTemplate();
-      for (const ObjectContent& object : json.objects) {
-        ImportPlaced(document, definitions, object, options.encoding, progress);
-      }
+  ImportProgress progress(bar, CountValues(json.objects));
+  if (json.formatVersion >= 2) {
+    for (const ObjectContent& object : json.objects) {
+      ImportExactly(document, object, options.encoding, progress);
+    }
+    progress.Finish();
+    bar.Step("checking", 0);
+    CheckReadsBack(document, options.encoding);
+  } else {
+    const Template definitions = OpenRegisteredTemplate();
+    for (const ObjectContent& object : json.objects) {
+      ImportPlaced(document, definitions, object, options.encoding, progress);
     }
     progress.Finish();
   }
+  bar.Step("saving", 0);
   if (IsStandardStream(options.output)) {
     FileOutput out("-");
     out.stream() << document.Serialize();

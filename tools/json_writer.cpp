@@ -278,6 +278,7 @@ void JsonDocumentWriter::WriteObject(const BusinessObject& object) {
       case ContentStep::kValue: {
         const Place where{walk.table(), item.name};
         json.FlatObject({{"field", decode(item.name, where)}, {"value", decode(item.text, where)}});
+        if (progress_ != nullptr) progress_->Update(++valuesWritten_);
         break;
       }
       case ContentStep::kCloseTable:

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "kuv/document.hpp"
+#include "progress_bar.h"
 #include "text_encoding.h"
 
 namespace kuv::tool {
@@ -42,10 +43,15 @@ class JsonDocumentWriter {
   // Closes the document and flushes it.
   void Finish();
 
+  // Counts each value written on progress (null: none).
+  void set_progress(ProgressBar* progress) { progress_ = progress; }
+
  private:
   class Emitter;
   std::unique_ptr<Emitter> emitter_;
   Encoding encoding_;
+  ProgressBar* progress_ = nullptr;
+  long long valuesWritten_ = 0;
 };
 
 }  // namespace kuv::tool

@@ -16,12 +16,13 @@ namespace kuv::tool {
 // How many values are in so far, shown on a progress bar.
 class ImportProgress {
  public:
-  explicit ImportProgress(long long values) : bar_("importing", values) {}
+  // Starts the bar's step of importing that many values.
+  ImportProgress(ProgressBar& bar, long long values) : bar_(bar) { bar_.Step("importing", values); }
   void AddValue() { bar_.Update(++values_); }
   void Finish() { bar_.Finish(values_); }
 
  private:
-  ProgressBar bar_;
+  ProgressBar& bar_;
   long long values_ = 0;
 };
 

@@ -16,24 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A document big enough that exporting it takes a while: one table of
-// many rows.
-std::string BigDocument(int rows) {
-  std::string bytes =
-      "<?xml version='1.0'?>\n<KUV Version='2.0'>\n"
-      "<BusinessObject ID='WellLog' Author='a' Version='1' WellID='W-1' "
-      "Date='20240320T08:15:00000'>\n<DataDescription>\n<TableDef Table='Sample'/>\n"
-      "<FieldDef Table='Sample' Field='DEPT' Unit='m' Type='float'/>\n"
-      "<FieldDef Table='Sample' Field='GR' Unit='gAPI' Type='float'/>\n"
-      "</DataDescription>\n<Sample>\n";
-  for (int i = 0; i < rows; ++i) {
-    bytes +=
-        "<DEPT>" + std::to_string(i) + ".5</DEPT>\n<GR>" + std::to_string(i % 150) + ".25</GR>\n";
-  }
-  bytes += "</Sample>\n</BusinessObject>\n</KUV>\n";
-  return bytes;
-}
-
 // The hidden temporary beside target, once it exists.
 bool TemporaryAppears(const std::string& folder, const std::string& target, pid_t child) {
   const std::string prefix = "." + target + ".kuv-";

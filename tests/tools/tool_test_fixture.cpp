@@ -38,6 +38,22 @@ std::string WithoutDates(const std::string& document) {
   return std::regex_replace(document, kDate, " Date='*'");
 }
 
+std::string BigDocument(int rows) {
+  std::string bytes =
+      "<?xml version='1.0'?>\n<KUV Version='2.0'>\n"
+      "<BusinessObject ID='WellLog' Author='a' Version='1' WellID='W-1' "
+      "Date='20240320T08:15:00000'>\n<DataDescription>\n<TableDef Table='Sample'/>\n"
+      "<FieldDef Table='Sample' Field='DEPT' Unit='m' Type='float'/>\n"
+      "<FieldDef Table='Sample' Field='GR' Unit='gAPI' Type='float'/>\n"
+      "</DataDescription>\n<Sample>\n";
+  for (int i = 0; i < rows; ++i) {
+    bytes +=
+        "<DEPT>" + std::to_string(i) + ".5</DEPT>\n<GR>" + std::to_string(i % 150) + ".25</GR>\n";
+  }
+  bytes += "</Sample>\n</BusinessObject>\n</KUV>\n";
+  return bytes;
+}
+
 void ToolTest::SetUp() {
   std::string pattern = (fs::temp_directory_path() / "kuv-tool-test-XXXXXX").string();
   ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
@@ -76,7 +92,7 @@ pid_t ToolTest::Start(const std::vector<std::string>& arguments, const Streams& 
   envp.push_back(nullptr);
 
   const std::string outPath = streams.output.empty() ? Path(".stdout") : streams.output;
-  const std::string errPath = Path(".stderr");
+  const std::string errPath = streams.error.empty() ? Path(".stderr") : streams.error;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, streams.input.c_str(), O_RDONLY, 0);
@@ -101,7 +117,7 @@ ToolRun ToolTest::Finish(pid_t child, const Streams& streams) const {
   }
   if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
   if (streams.output.empty()) run.out = ReadFile(Path(".stdout"));
-  run.err = ReadFile(Path(".stderr"));
+  if (streams.error.empty()) run.err = ReadFile(Path(".stderr"));
   return run;
 }
 

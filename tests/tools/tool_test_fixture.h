@@ -24,10 +24,11 @@ class ToolTest : public ::testing::Test {
   void TearDown() override;
 
   // Where the tool's standard input comes from and its standard output
-  // goes (empty: a file whose bytes the run returns).
+  // and error go (empty: a file whose bytes the run returns).
   struct Streams {
     std::string input = "/dev/null";
     std::string output;
+    std::string error;  // as output, for standard error
   };
 
   // Runs kuv with these arguments.
@@ -60,6 +61,10 @@ class ToolTest : public ::testing::Test {
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+
+// A document big enough that reading and exporting it take a while: one
+// object with one table of that many rows of two values.
+std::string BigDocument(int rows);
 
 // The document's lines with every Date attribute's value replaced by a
 // mark, for comparing documents written at different times.

@@ -1,0 +1,153 @@
+// The progress bar as a user sees it: drawn on a terminal only, and moving
+// steadily through a long run rather than at its end.
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tool_test_fixture.h"
+
+namespace kuv::tool {
+namespace {
+
+using ::testing::HasSubstr;
+
+// A pseudo-terminal whose far side a run takes as standard error; what it
+// draws is collected until the run ends.
+class Terminal {
+ public:
+  Terminal() {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
+      const char* name = ::ptsname(master_);
+      if (name != nullptr) path_ = name;
+    }
+  }
+  ~Terminal() {
+    if (reader_.joinable()) reader_.join();
+    if (master_ >= 0) ::close(master_);
+  }
+
+  const std::string& path() const { return path_; }
+
+  // Reads until the far side is closed by everyone (the run has ended and
+  // the test's own copy is closed).
+  void StartReading() {
+    reader_ = std::thread([this] {
+      char buffer[4096];
+      for (;;) {
+        const ssize_t got = ::read(master_, buffer, sizeof buffer);
+        if (got <= 0) break;
+        drawn_.append(buffer, static_cast<std::size_t>(got));
+      }
+    });
+  }
+  std::string Drawn() {
+    if (reader_.joinable()) reader_.join();
+    return drawn_;
+  }
+
+ private:
+  int master_ = -1;
+  std::string path_;
+  std::thread reader_;
+  std::string drawn_;
+};
+
+// The percentages of the bar's redraws, in order.
+std::vector<int> Percentages(const std::string& drawn, const std::string& label) {
+  std::vector<int> seen;
+  const std::regex step(label + " \\[[#.]+\\] +([0-9]+)%");
+  for (auto it = std::sregex_iterator(drawn.begin(), drawn.end(), step);
+       it != std::sregex_iterator(); ++it) {
+    seen.push_back(std::stoi((*it)[1]));
+  }
+  return seen;
+}
+
+// How many times the bar was drawn: each draw starts by clearing its line
+// and writes something after it.
+int Draws(const std::string& drawn) {
+  int draws = 0;
+  for (std::size_t at = drawn.find("\r\033[K"); at != std::string::npos;
+       at = drawn.find("\r\033[K", at + 1)) {
+    draws += at + 4 < drawn.size() && drawn[at + 4] != '\r';
+  }
+  return draws;
+}
+
+class Progress : public ToolTest {
+ protected:
+  void SetUp() override {
+    ToolTest::SetUp();
+    RegisterBundledTemplate();
+  }
+
+  // Runs kuv with standard error on a terminal; what it drew there, and
+  // in *seconds how long the run took.
+  std::string DrawnBy(const std::vector<std::string>& arguments, double* seconds) {
+    Terminal terminal;
+    if (terminal.path().empty()) return "no terminal";
+    // Held open while the run starts, so that the reader cannot see the
+    // far side closed before the run has opened it.
+    const int keep = ::open(terminal.path().c_str(), O_RDWR | O_NOCTTY);
+    ToolTest::Streams streams;
+    streams.error = terminal.path();
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = Start(arguments, streams);
+    terminal.StartReading();
+    ::close(keep);
+    const ToolRun run = Finish(child, streams);
+    *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(run.status, 0);
+    return terminal.Drawn();
+  }
+};
+
+// At least twice a second once the first 400 ms have passed, with some
+// slack for a busy machine.
+void ExpectSteady(const std::string& drawn, double seconds) {
+  EXPECT_GE(Draws(drawn), static_cast<int>((seconds - 0.5) * 2) - 1) << seconds << " s:\n" << drawn;
+}
+
+TEST_F(Progress, ExportOfOneBigObjectMovesSteadily) {
+  WriteFile(Path("big.kuv"), BigDocument(400000));
+  double seconds = 0;
+  const std::string drawn =
+      DrawnBy({"export", Path("big.kuv"), "--format", "json", "-o", Path("big.json")}, &seconds);
+  ExpectSteady(drawn, seconds);
+  const std::vector<int> seen = Percentages(drawn, "exporting");
+  for (std::size_t i = 1; i < seen.size(); ++i) {
+    EXPECT_GE(seen[i], seen[i - 1]);
+  }
+  // The line is cleared at the end.
+  ASSERT_GE(drawn.size(), 4u);
+  EXPECT_EQ(drawn.substr(drawn.size() - 4), "\r\033[K");
+}
+
+TEST_F(Progress, ImportMovesSteadily) {
+  WriteFile(Path("big.kuv"), BigDocument(100000));
+  ASSERT_EQ(Run({"export", Path("big.kuv"), "--format", "json", "-o", Path("big.json")}).status, 0);
+  double seconds = 0;
+  const std::string drawn = DrawnBy({"import", Path("big.json"), "-o", Path("back.kuv")}, &seconds);
+  ExpectSteady(drawn, seconds);
+  const std::vector<int> seen = Percentages(drawn, "importing");
+  for (std::size_t i = 1; i < seen.size(); ++i) {
+    EXPECT_GE(seen[i], seen[i - 1]);
+  }
+}
+
+TEST_F(Progress, NothingIsDrawnWhenStandardErrorIsNoTerminal) {
+  WriteFile(Path("big.kuv"), BigDocument(100000));
+  const ToolRun run = Run({"export", Path("big.kuv"), "--format", "json", "-o", Path("big.json")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+}
+
+}  // namespace
+}  // namespace kuv::tool
