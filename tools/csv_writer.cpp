@@ -27,6 +27,64 @@ void WriteCell(std::string* line, const std::string& text) {
   *line += '"';
 }
 
+// One row of the table being written, with the row that holds it. The
+// views point into the object.
+struct RowOfTable {
+  long long id = 0;              // among the table's rows, in walk order
+  std::string_view parentTable;  // empty for a row at the top
+  long long parentRow = -1;
+  std::vector<std::pair<std::string_view, std::string_view>> values;  // field, text
+};
+
+// Calls onRow for each row of table once its values are all met. Every
+// table's rows are numbered as the walk meets them, which is the frames'
+// depth-first order. False when the object has no such table.
+template <typename OnRow>
+bool WalkRows(const BusinessObject& object, std::string_view table, OnRow onRow) {
+  std::map<std::string_view, long long> rowsSoFar;           // of each table
+  std::vector<std::pair<std::string_view, long long>> open;  // each open table, its current row
+  RowOfTable row;
+  bool pending = false;
+  bool found = false;
+  ContentWalk walk(object);
+  ContentEvent item;
+  while (walk.Next(&item)) {
+    // A row's values come before its child tables: any other step ends it.
+    if (pending && item.step != ContentStep::kValue) {
+      onRow(row);
+      pending = false;
+    }
+    switch (item.step) {
+      case ContentStep::kOpenTable:
+        found = found || item.name == table;
+        open.emplace_back(item.name, -1);
+        break;
+      case ContentStep::kCloseTable:
+        open.pop_back();
+        break;
+      case ContentStep::kBeginRow:
+        open.back().second = rowsSoFar[open.back().first]++;
+        if (open.back().first == table) {
+          pending = true;
+          row.id = open.back().second;
+          row.values.clear();
+          row.parentTable = {};
+          row.parentRow = -1;
+          if (open.size() > 1) {
+            row.parentTable = open[open.size() - 2].first;
+            row.parentRow = open[open.size() - 2].second;
+          }
+        }
+        break;
+      case ContentStep::kValue:
+        if (pending) row.values.emplace_back(item.name, item.text);
+        break;
+    }
+  }
+  if (pending) onRow(row);
+  return found;
+}
+
 }  // namespace
 
 std::vector<std::string> TableNames(const BusinessObject& object) {
@@ -54,56 +112,20 @@ void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_
                     "--encoding");
   };
 
-  // Gather the rows: one list of (column, text) per row, and the row that
-  // holds each. Every table's rows are numbered as the walk meets them,
-  // which is the frames' depth-first order.
-  struct Parent {
-    std::string_view table;  // empty for a row at the top
-    long long row = -1;
-  };
+  // Two walks: the first finds the columns, the second writes each row as
+  // it completes, so that no more than one row is ever held.
   std::vector<Column> columns;
   std::map<Column, std::size_t> columnAt;
-  std::vector<std::vector<std::pair<std::size_t, std::string>>> rows;
-  std::vector<Parent> parents;
-  bool nested = false;                                       // some row has a parent row
-  std::map<std::string, int, std::less<>> occurrences;       // of each field in the current row
-  std::map<std::string_view, long long> rowsSoFar;           // of each table
-  std::vector<std::pair<std::string_view, long long>> open;  // each open table, its current row
-  bool found = false;
-  ContentWalk walk(object);
-  ContentEvent item;
-  while (walk.Next(&item)) {
-    switch (item.step) {
-      case ContentStep::kOpenTable:
-        found = found || item.name == table;
-        open.emplace_back(item.name, -1);
-        break;
-      case ContentStep::kCloseTable:
-        open.pop_back();
-        break;
-      case ContentStep::kBeginRow:
-        open.back().second = rowsSoFar[open.back().first]++;
-        if (walk.table() == table) {
-          rows.emplace_back();
-          occurrences.clear();
-          Parent parent;
-          if (open.size() > 1) {
-            parent = {open[open.size() - 2].first, open[open.size() - 2].second};
-            nested = true;
-          }
-          parents.push_back(parent);
-        }
-        break;
-      case ContentStep::kValue: {
-        if (walk.table() != table) break;
-        const Column column{std::string(item.name), occurrences[std::string(item.name)]++};
-        auto [at, added] = columnAt.emplace(column, columns.size());
-        if (added) columns.push_back(column);
-        rows.back().emplace_back(at->second, decode(item.text, item.name));
-        break;
-      }
+  bool nested = false;                                  // some row has a parent row
+  std::map<std::string, int, std::less<>> occurrences;  // of each field in the current row
+  const bool found = WalkRows(object, table, [&](const RowOfTable& row) {
+    nested = nested || !row.parentTable.empty();
+    occurrences.clear();
+    for (const auto& [field, text] : row.values) {
+      const Column column{std::string(field), occurrences[std::string(field)]++};
+      if (columnAt.emplace(column, columns.size()).second) columns.push_back(column);
     }
-  }
+  });
   if (!found) {
     throw DataError("object '" + DecodeForDisplay(object.id(), encoding) + "' has no table '" +
                     DecodeForDisplay(table, encoding) + "'");
@@ -135,15 +157,19 @@ void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_
   out << line;
 
   std::vector<std::string> cells(columns.size());
-  for (std::size_t r = 0; r < rows.size(); ++r) {
+  WalkRows(object, table, [&](const RowOfTable& row) {
     for (std::string& cell : cells) cell.clear();
-    for (const auto& [column, text] : rows[r]) cells[column] = text;
-    line = std::to_string(r);
+    occurrences.clear();
+    for (const auto& [field, text] : row.values) {
+      const Column column{std::string(field), occurrences[std::string(field)]++};
+      cells[columnAt.at(column)] = decode(text, field);
+    }
+    line = std::to_string(row.id);
     if (nested) {
       line += ',';
-      if (!parents[r].table.empty()) {
-        WriteCell(&line, decode(parents[r].table, parents[r].table));
-        line += ',' + std::to_string(parents[r].row);
+      if (!row.parentTable.empty()) {
+        WriteCell(&line, decode(row.parentTable, row.parentTable));
+        line += ',' + std::to_string(row.parentRow);
       } else {
         line += ',';
       }
@@ -154,7 +180,7 @@ void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_
     }
     line += "\r\n";
     out << line;
-  }
+  });
 }
 
 }  // namespace kuv::tool
