@@ -1,5 +1,11 @@
 #include "file_output.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include <cstdio>
 #include <iostream>
 #include <streambuf>
 #include <vector>
@@ -50,7 +56,14 @@ ToolError CannotWrite(const std::string& path, const std::string& why) {
 }  // namespace
 
 FileOutput::FileOutput(const std::string& path) : target_(path), stdout_(std::cout) {
-  if (path.empty() || path == "-") return;
+  if (path.empty() || path == "-") {
+#ifdef _WIN32
+    // Exactly the bytes written: CSV's CRLF must not become CR CR LF.
+    std::cout.flush();
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+#endif
+    return;
+  }
   std::string whyNot;
   {
     const InterruptsHeld held;

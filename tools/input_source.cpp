@@ -2,6 +2,11 @@
 
 #include <sys/stat.h>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -35,6 +40,10 @@ std::string ReadAll(std::istream& in, const std::string& name) {
 
 std::string ReadInputBytes(const std::string& path) {
   if (IsStandardStream(path)) {
+#ifdef _WIN32
+    // The bytes as they are: no CRLF turned into LF, no stop at Ctrl-Z.
+    ::_setmode(::_fileno(stdin), _O_BINARY);
+#endif
     std::cin.tie(nullptr);
     return ReadAll(std::cin, "standard input");
   }
