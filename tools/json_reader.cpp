@@ -269,13 +269,16 @@ int FormatVersion(const json& root) {
 
 }  // namespace
 
-JsonDocument ParseJsonDocument(const std::string& text, Encoding encoding) {
+JsonDocument ParseJsonDocument(std::string text, Encoding encoding) {
   json root;
   try {
     root = json::parse(text);
   } catch (const json::parse_error& error) {
     throw DataError(std::string("invalid JSON: ") + error.what());
   }
+  // The text, the tree and the objects never all live at once: each goes
+  // as soon as the next has been made from it.
+  std::string().swap(text);
   if (!root.is_object()) throw DataError("JSON: the document must be an object");
   JsonDocument result;
   result.formatVersion = FormatVersion(root);
@@ -287,6 +290,7 @@ JsonDocument ParseJsonDocument(const std::string& text, Encoding encoding) {
   result.objects.reserve(objects->size());
   for (std::size_t i = 0; i < objects->size(); ++i) {
     result.objects.push_back(ObjectReader(encoding, rules, i).Read((*objects)[i]));
+    (*objects)[i] = json();
   }
   return result;
 }

@@ -24,8 +24,8 @@ struct JsonDocument {
 // version 1 texts by the stricter ones of objects built value by value.
 JsonDocument ReadJsonDocument(const std::string& path, Encoding encoding);
 
-// The same for JSON text already in memory.
-JsonDocument ParseJsonDocument(const std::string& text, Encoding encoding);
+// The same for JSON text already in memory, which it frees once parsed.
+JsonDocument ParseJsonDocument(std::string text, Encoding encoding);
 
 }  // namespace kuv::tool
 
