@@ -3,7 +3,7 @@
 #include <pybind11/stl.h>
 
 #include "bindings.h"
-#include "text_decoder.h"
+#include "text_codec.h"
 
 namespace py = pybind11;
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "frame_placement.h"
-#include "text_decoder.h"
+#include "text_codec.h"
 
 namespace kuv::python {
 

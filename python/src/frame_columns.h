@@ -1,7 +1,7 @@
 // Gathered tables made ready for pandas: text columns reduced to their
 // distinct texts (so that each text becomes one Python object, shared by
-// every row that holds it), typed columns converted. All of it runs
-// without Python; only Materialize needs the interpreter.
+// every row that holds it), typed columns converted. The Prepare steps run
+// without Python; only the Materialize steps need the interpreter.
 #ifndef KUV_PYTHON_FRAME_COLUMNS_H_
 #define KUV_PYTHON_FRAME_COLUMNS_H_
 
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "table_cells.h"
-#include "text_decoder.h"
+#include "text_codec.h"
 #include "typed_cells.h"
 
 namespace kuv::python {

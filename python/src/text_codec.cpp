@@ -1,4 +1,4 @@
-#include "text_decoder.h"
+#include "text_codec.h"
 
 #include <cstring>
 

@@ -2,8 +2,8 @@
 // leaves unassigned stand for the control characters of the same number,
 // so that every byte survives), raw bytes, or any Python codec with
 // "surrogateescape", which gives undecodable bytes back on encoding.
-#ifndef KUV_PYTHON_TEXT_DECODER_H_
-#define KUV_PYTHON_TEXT_DECODER_H_
+#ifndef KUV_PYTHON_TEXT_CODEC_H_
+#define KUV_PYTHON_TEXT_CODEC_H_
 
 #include <pybind11/pybind11.h>
 
@@ -38,4 +38,4 @@ class TextCodec {
 
 }  // namespace kuv::python
 
-#endif  // KUV_PYTHON_TEXT_DECODER_H_
+#endif  // KUV_PYTHON_TEXT_CODEC_H_
