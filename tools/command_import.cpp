@@ -8,7 +8,6 @@
 
 #include "commands.h"
 #include "file_output.h"
-#include "input_source.h"
 #include "json_reader.h"
 #include "kuv/document.hpp"
 #include "object_import.h"
@@ -54,13 +53,15 @@ int RunImport(const ImportOptions& options) {
     progress.Finish();
   }
   bar.Step("saving", 0);
-  if (IsStandardStream(options.output)) {
-    FileOutput out("-");
-    out.stream() << document.Serialize();
-    out.Commit();
-  } else {
-    document.Save(options.output);
+  // Stored as export stores its files, so that an interrupted import
+  // leaves no temporary behind and "-" or a device takes the document.
+  FileOutput out(options.output);
+  try {
+    document.Write(out.stream());
+  } catch (const Error&) {
+    // The output failed; Commit says why.
   }
+  out.Commit();
   return kExitSuccess;
 }
 

@@ -28,6 +28,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -306,6 +307,10 @@ class KUV_DOCUMENT_API Document {
   // Windows ends them in CR LF, as its text files do), and a CR LF inside
   // a text is written CR CR LF, so that Parse gives every text back.
   std::string Serialize() const;
+  // Writes the bytes that Save writes on this system to out, piece by
+  // piece, so that a host can store them where and how it likes. Throws
+  // Error with code 5 when out fails.
+  void Write(std::ostream& out) const;
 
   // The root tag's version text as read ("2.0'" for a document this
   // library wrote); empty for a new document. Save always writes 2.0.

@@ -71,6 +71,15 @@ std::string Document::Serialize() const {
   return bytes;
 }
 
+void Document::Write(std::ostream& out) const {
+  document::StreamOutput output(out);
+  if (!io::WriteDocument(*store_, output, platform::kTextLineEnd) || !output.Commit()) {
+    CErrorInfo error;
+    error.SetError(kErrorOpenForSave, nullptr);
+    Throw(error);
+  }
+}
+
 const std::string& Document::version() const { return store_->version; }
 
 bool Document::complete() const { return store_->rootClosed || !read_; }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,20 @@ class MemoryOutput : public platform::OutputFile {
 
  private:
   std::string& bytes_;
+};
+
+// Hands the writer's output to a stream.
+class StreamOutput : public platform::OutputFile {
+ public:
+  explicit StreamOutput(std::ostream& out) : out_(out) {}
+  bool Write(const char* data, std::size_t size) override {
+    out_.write(data, static_cast<std::streamsize>(size));
+    return static_cast<bool>(out_);
+  }
+  bool Commit() override { return static_cast<bool>(out_.flush()); }
+
+ private:
+  std::ostream& out_;
 };
 
 }  // namespace kuv::document

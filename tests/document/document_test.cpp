@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,23 @@ TEST(Document, SavesAndSerializesTheBytesThatWereRead) {
     document.Save(folder.File(name));
     EXPECT_EQ(ReadFileBytes(folder.File(name)), testing::AsSavedOnThisSystem(bytes));
     EXPECT_EQ(Document::Open(folder.File(name)).Serialize(), bytes);
+  }
+}
+
+TEST(Document, WritesToAStreamTheBytesThatSaveStores) {
+  const std::string bytes = *ReadFileBytes(Example("kestrel3_log.kuv"));
+  const Document document = Document::Parse(bytes);
+  std::ostringstream out;
+  document.Write(out);
+  EXPECT_EQ(out.str(), testing::AsSavedOnThisSystem(bytes));
+
+  std::ostringstream failed;
+  failed.setstate(std::ios::badbit);
+  try {
+    document.Write(failed);
+    ADD_FAILURE() << "a failed stream was not reported";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.code(), ErrorCode::kOpenForSave);
   }
 }
 

@@ -188,12 +188,12 @@ TEST_F(Import, InvalidJsonIsRefusedWithNoOutputFile) {
   run = ImportText(R"({"format": "other", "objects": []})");
   EXPECT_EQ(run.status, 1);
 
-  // The library's own message when the document cannot be saved.
+  // The reason when the document cannot be saved, as export gives it.
   WriteFile(Path("in.json"), R"({"objects": []})");
   run = Run({"import", Path("in.json"), "-o", Path("no/such/folder/out.kuv")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err,
-            "kuv: Error : Error opening file for save.: " + Path("no/such/folder/out.kuv") + "\n");
+  EXPECT_EQ(run.err, "kuv: cannot write " + Path("no/such/folder/out.kuv") +
+                         ": its folder does not exist\n");
 
   run = Run({"import", Path("missing.json"), "-o", Path("out.kuv")});
   EXPECT_EQ(run.status, 1);

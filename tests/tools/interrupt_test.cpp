@@ -55,6 +55,23 @@ TEST_P(Interrupt, ExportRemovesItsTemporaryAndExitsWith128PlusTheSignal) {
   EXPECT_FALSE(FileExists(folder + "/o.json"));
 }
 
+TEST_P(Interrupt, ImportRemovesItsTemporary) {
+  RegisterBundledTemplate();
+  const std::string folder = Path("out");
+  fs::create_directories(folder);
+  WriteFile(Path("big.kuv"), BigDocument(100000));
+  ASSERT_EQ(Run({"export", Path("big.kuv"), "--format", "json", "-o", Path("big.json")}).status, 0);
+  const pid_t child = Start({"import", Path("big.json"), "-o", folder + "/o.kuv"}, Streams());
+  ASSERT_GT(child, 0);
+  const bool appeared = TemporaryAppears(folder, "o.kuv", child);
+  ::kill(child, GetParam());
+  const ToolRun run = Finish(child, Streams());
+  ASSERT_TRUE(appeared) << "the import ended before it could be interrupted: " << run.err;
+  EXPECT_EQ(run.status, 128 + GetParam());
+  EXPECT_FALSE(HoldsTemporary(folder));
+  EXPECT_FALSE(FileExists(folder + "/o.kuv"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Signals, Interrupt, ::testing::Values(SIGINT, SIGTERM));
 
 }  // namespace
