@@ -12,6 +12,10 @@ namespace kuv::tool {
 // tool with 128 + the signal's number (130, 143). Call once, first thing.
 void InstallInterruptCleanup();
 
+// Whether a progress bar stands on standard error's line, so that an
+// interrupt clears it before the shell's prompt comes back.
+void NoteBarOnLine(bool drawn);
+
 // Held while a temporary is created and registered: an interrupt meanwhile
 // waits until the file is known to the handler, so that it is removed too.
 class InterruptsHeld {

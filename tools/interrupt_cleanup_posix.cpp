@@ -34,13 +34,20 @@ std::atomic<int> creating{0};
 thread_local sigset_t savedMask;
 thread_local int heldDepth = 0;
 
+std::atomic<bool> barOnLine{false};
+
 static_assert(std::atomic<int>::is_always_lock_free, "the handler needs lock-free slots");
+static_assert(std::atomic<bool>::is_always_lock_free, "the handler needs a lock-free flag");
 
 extern "C" void RemoveTemporariesAndExit(int signal) {
   const struct timespec pause = {0, 1000000};
   for (int waited = 0; creating.load() > 0 && waited < 2000; ++waited) ::nanosleep(&pause, nullptr);
   for (Slot& slot : slots) {
     if (slot.state.load() == kLive) ::unlink(slot.path);
+  }
+  if (barOnLine.load()) {
+    static constexpr char kClearLine[] = "\r\033[K";
+    (void)!::write(STDERR_FILENO, kClearLine, sizeof kClearLine - 1);
   }
   ::_exit(128 + signal);
 }
@@ -60,6 +67,8 @@ void InstallInterruptCleanup() {
     ::sigaction(signal, &action, nullptr);
   }
 }
+
+void NoteBarOnLine(bool drawn) { barOnLine.store(drawn); }
 
 InterruptsHeld::InterruptsHeld() {
   if (heldDepth++ > 0) return;

@@ -6,6 +6,8 @@ namespace kuv::tool {
 
 void InstallInterruptCleanup() {}
 
+void NoteBarOnLine(bool) {}
+
 InterruptsHeld::InterruptsHeld() {}
 
 InterruptsHeld::~InterruptsHeld() {}

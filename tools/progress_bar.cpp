@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "interrupt_cleanup.h"
+
 namespace kuv::tool {
 
 namespace {
@@ -57,6 +59,7 @@ void ProgressBar::Clear() {
   std::fprintf(stderr, "\r\033[K");
   std::fflush(stderr);
   drawn_ = false;
+  NoteBarOnLine(false);
 }
 
 void ProgressBar::Run() {
@@ -70,6 +73,7 @@ void ProgressBar::Run() {
 
 void ProgressBar::DrawLocked(std::chrono::steady_clock::time_point now) {
   drawn_ = true;
+  NoteBarOnLine(true);
   if (total_ <= 0) {
     const long long tenths = static_cast<long long>(
         std::chrono::duration_cast<std::chrono::milliseconds>(now - stepStart_).count() / 100);

@@ -1,6 +1,7 @@
 // The progress bar as a user sees it: drawn on a terminal only, and moving
 // steadily through a long run rather than at its end.
 #include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -140,6 +141,26 @@ TEST_F(Progress, ImportMovesSteadily) {
   for (std::size_t i = 1; i < seen.size(); ++i) {
     EXPECT_GE(seen[i], seen[i - 1]);
   }
+}
+
+TEST_F(Progress, AnInterruptClearsTheBarsLine) {
+  WriteFile(Path("big.kuv"), BigDocument(400000));
+  Terminal terminal;
+  ASSERT_FALSE(terminal.path().empty());
+  const int keep = ::open(terminal.path().c_str(), O_RDWR | O_NOCTTY);
+  ToolTest::Streams streams;
+  streams.error = terminal.path();
+  const pid_t child =
+      Start({"export", Path("big.kuv"), "--format", "json", "-o", Path("big.json")}, streams);
+  terminal.StartReading();
+  ::close(keep);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+  ::kill(child, SIGINT);
+  const ToolRun run = Finish(child, streams);
+  const std::string drawn = terminal.Drawn();
+  if (run.status != 130) GTEST_SKIP() << "the export ended before the interrupt";
+  ASSERT_GE(drawn.size(), 4u);
+  EXPECT_EQ(drawn.substr(drawn.size() - 4), "\r\033[K") << drawn;
 }
 
 TEST_F(Progress, NothingIsDrawnWhenStandardErrorIsNoTerminal) {
