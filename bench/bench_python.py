@@ -81,9 +81,9 @@ def child_csv(options, typed):
     before = trimmed_resident_kib()
     start = time.perf_counter()
     if typed:
-        frames = [pd.read_csv(path, skiprows=[1]) for path in files]
+        frames = [pd.read_csv(path, index_col="row_id") for path in files]
     else:
-        frames = [pd.read_csv(path, skiprows=[1], dtype=str) for path in files]
+        frames = [pd.read_csv(path, index_col="row_id", dtype=str) for path in files]
     return time.perf_counter() - start, frames, before
 
 
@@ -184,11 +184,14 @@ def check_same_tables(options):
     with kuv.open(options.document) as doc:
         for obj in doc.objects[:40]:
             for table, name in manifest[obj.id].items():
-                ours = obj.to_frame(table).drop(columns=["parent_table", "parent_row_id"],
-                                                errors="ignore").reset_index(drop=True)
-                theirs = pd.read_csv(pathlib.Path(options.work) / name, skiprows=[1], dtype=str)
+                # The CSV carries the same row keys as the frame: row_id
+                # (the frame's index) and, for nested tables, the parent's.
+                ours = obj.to_frame(table).astype(str)
+                theirs = pd.read_csv(pathlib.Path(options.work) / name, index_col="row_id",
+                                     dtype=str, keep_default_na=False)
                 assert list(ours.columns) == list(theirs.columns), (obj.id, table)
-                assert ours.fillna("").equals(theirs.fillna("")), (obj.id, table)
+                assert list(ours.index.astype(str)) == list(theirs.index.astype(str)), (obj.id, table)
+                assert (ours.values == theirs.values).all(), (obj.id, table)
                 checked += 1
     return checked
 
