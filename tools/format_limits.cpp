@@ -1,5 +1,7 @@
 #include "format_limits.h"
 
+#include "kuv/document.hpp"
+
 namespace kuv::tool {
 
 namespace {
@@ -19,32 +21,11 @@ const char* ProblemWithTab(std::string_view text) {
 
 }  // namespace
 
-const char* ProblemStoringValue(std::string_view text) {
-  return Has(text, "<") ? "it holds '<', which starts a tag" : nullptr;
-}
-
-// A tag that holds either word is read as a definition.
-const char* ProblemStoringAttribute(std::string_view text) {
-  if (Has(text, "'")) return "it holds an apostrophe, which ends an attribute";
-  if (Has(text, ">")) return "it holds '>', which ends a tag";
-  if (Has(text, "FieldDef") || Has(text, "TableDef")) {
-    return "it holds 'FieldDef' or 'TableDef', which marks a definition";
-  }
-  // With the closing apostrophe it would spell the key of a later
-  // attribute ("Type='").
-  if (!text.empty() && text.back() == '=') return "it ends in '=', which would read as a key";
-  return nullptr;
-}
-
-const char* ProblemStoringName(std::string_view text) {
-  if (const char* problem = ProblemStoringAttribute(text)) return problem;
-  if (Has(text, "<")) return "it holds '<', which starts a tag";
-  if (!text.empty() && (text.front() == '/' || text.front() == '!' || text.front() == '?')) {
-    return "it begins with '/', '!' or '?', which mark closing tags and comments";
-  }
-  if (text == "DataDescription") return "it is the name of the definitions' element";
-  return nullptr;
-}
+// The library's own rules, so that the tool refuses exactly what a
+// document cannot hold.
+const char* ProblemStoringValue(std::string_view text) { return WhyNotStorableValue(text); }
+const char* ProblemStoringAttribute(std::string_view text) { return WhyNotStorableAttribute(text); }
+const char* ProblemStoringName(std::string_view text) { return WhyNotStorableName(text); }
 
 const char* ProblemStoringKeyPart(std::string_view text) {
   if (const char* problem = ProblemStoringAttribute(text)) return problem;

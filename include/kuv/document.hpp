@@ -108,6 +108,13 @@ KUV_DOCUMENT_API std::string FormatDate(const DateParts& parts);
 // minute 0..59), as KuvStringToDate decides.
 KUV_DOCUMENT_API std::optional<DateParts> ParseDate(std::string_view text);
 
+// Why a text cannot be stored in its place in a document (the rules at the
+// top of this file), or null when it can. The reasons are short sentences
+// such as "it holds an apostrophe, which ends an attribute".
+KUV_DOCUMENT_API const char* WhyNotStorableValue(std::string_view text);
+KUV_DOCUMENT_API const char* WhyNotStorableAttribute(std::string_view text);
+KUV_DOCUMENT_API const char* WhyNotStorableName(std::string_view text);
+
 // An indexed sequence of handles or values, walked without copies.
 template <typename Item>
 class Items {

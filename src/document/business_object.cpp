@@ -3,13 +3,13 @@
 // uses.
 #include <string>
 
+#include "core/definition_rules.h"
 #include "core/put_value.h"
 #include "core/template_definitions.h"
 #include "core/timestamp.h"
 #include "document/checked_text.h"
 #include "document/current_date.h"
 #include "document/definition_views.h"
-#include "io/storable_text.h"
 #include "kuv/document.hpp"
 #include "model/object_store.h"
 
@@ -88,25 +88,12 @@ std::optional<FieldDefinition> BusinessObject::field_definition(std::string_view
 }
 
 bool BusinessObject::DefineTable(std::string_view table, std::string_view parent) {
-  if (!io::IsStorableName(table)) return false;
-  if (!parent.empty() && !io::IsStorableName(parent)) return false;
-  // A table name that is a whole field key ("table<TAB>field") is taken.
-  if (object_->FieldDefs.find(table) != object_->FieldDefs.end()) return false;
-  if (!parent.empty() && object_->TableDefs.find(parent) == object_->TableDefs.end()) return false;
-  object_->SetTableDef(table, parent);
-  return true;
+  return core::DefineTable(*object_, table, parent);
 }
 
 bool BusinessObject::DefineField(std::string_view table, std::string_view field,
                                  std::string_view unit, std::string_view type) {
-  if (!io::IsStorableName(table) || !io::IsStorableName(field) || !io::IsStorableAttribute(unit) ||
-      !io::IsStorableAttribute(type)) {
-    return false;
-  }
-  if (object_->FindFieldDef(table, field) != nullptr) return false;  // the first one stays
-  if (object_->TableDefs.find(field) != object_->TableDefs.end()) return false;
-  object_->SetFieldDef(MakeFieldKey(table, field), JoinAtTab(unit, type));
-  return true;
+  return core::DefineField(*object_, table, field, unit, type);
 }
 
 // Definitions stand in attributes only, so the rules of attribute texts

@@ -1,5 +1,7 @@
-// The error type and the Date text of the document API.
+// The error type, the Date text and the storable-text rules of the
+// document API.
 #include "core/timestamp.h"
+#include "io/storable_text.h"
 #include "kuv/document.hpp"
 
 namespace kuv {
@@ -18,5 +20,11 @@ std::optional<DateParts> ParseDate(std::string_view text) {
   }
   return DateParts{parts.year, parts.month, parts.day, parts.hour, parts.minute};
 }
+
+const char* WhyNotStorableValue(std::string_view text) { return io::WhyNotStorableValue(text); }
+const char* WhyNotStorableAttribute(std::string_view text) {
+  return io::WhyNotStorableAttribute(text);
+}
+const char* WhyNotStorableName(std::string_view text) { return io::WhyNotStorableName(text); }
 
 }  // namespace kuv

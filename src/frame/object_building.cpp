@@ -5,6 +5,7 @@
 // undone.
 #include <string>
 
+#include "core/definition_rules.h"
 #include "core/put_value.h"
 #include "core/template_definitions.h"
 #include "frame/library_state.h"
@@ -88,32 +89,13 @@ bool LibraryState::DeleteObject(std::string_view id) {
 
 bool LibraryState::DefineTable(std::string_view table, std::string_view parent) {
   CBusinessObject* object = PutObject();
-  if (object == nullptr) return false;
-  if (!io::IsStorableName(table)) return false;
-  if (!parent.empty() && !io::IsStorableName(parent)) return false;
-  // A table name that is a whole field key ("table<TAB>field") is taken.
-  if (object->FieldDefs.find(table) != object->FieldDefs.end()) return false;
-  if (!parent.empty() && object->TableDefs.find(parent) == object->TableDefs.end()) return false;
-  object->SetTableDef(table, parent);
-  return true;
+  return object != nullptr && core::DefineTable(*object, table, parent);
 }
 
 bool LibraryState::DefineField(std::string_view table, std::string_view field,
                                std::string_view unit, std::string_view type) {
   CBusinessObject* object = PutObject();
-  if (object == nullptr) return false;
-  if (!io::IsStorableName(table) || !io::IsStorableName(field) || !io::IsStorableAttribute(unit) ||
-      !io::IsStorableAttribute(type)) {
-    return false;
-  }
-  if (object->FindFieldDef(table, field) != nullptr) return false;  // the first one stays
-  // A field may not bear the name of a table of the same object.
-  if (object->TableDefs.find(field) != object->TableDefs.end()) return false;
-  std::string definition(unit);
-  definition.push_back(kDefinitionSeparator);
-  definition.append(type);
-  object->SetFieldDef(MakeFieldKey(table, field), definition);
-  return true;
+  return object != nullptr && core::DefineField(*object, table, field, unit, type);
 }
 
 bool LibraryState::PutValue(std::string_view table, std::string_view field,

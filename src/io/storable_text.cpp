@@ -6,22 +6,32 @@
 
 namespace kuv::io {
 
-bool IsStorableValue(std::string_view text) {
-  return std::memchr(text.data(), '<', text.size()) == nullptr;
-}
-
-bool IsStorableAttribute(std::string_view text) {
-  if (text.find_first_of("'>") != std::string_view::npos) return false;
-  if (!text.empty() && text.back() == '=') return false;
-  return DefinitionIn(text) == Definition::kNone;
-}
-
-bool IsStorableName(std::string_view text) {
-  if (!IsStorableAttribute(text) || text.find('<') != std::string_view::npos) return false;
-  if (!text.empty() && (text.front() == '/' || text.front() == '!' || text.front() == '?')) {
-    return false;
+const char* WhyNotStorableValue(std::string_view text) {
+  // A value may be long: one memchr rather than a search for a text.
+  if (std::memchr(text.data(), '<', text.size()) != nullptr) {
+    return "it holds '<', which starts a tag";
   }
-  return text != "DataDescription";
+  return nullptr;
+}
+
+const char* WhyNotStorableAttribute(std::string_view text) {
+  if (Contains(text, "'")) return "it holds an apostrophe, which ends an attribute";
+  if (Contains(text, ">")) return "it holds '>', which ends a tag";
+  if (DefinitionIn(text) != Definition::kNone) {
+    return "it holds 'FieldDef' or 'TableDef', which marks a definition";
+  }
+  if (!text.empty() && text.back() == '=') return "it ends in '=', which would read as a key";
+  return nullptr;
+}
+
+const char* WhyNotStorableName(std::string_view text) {
+  if (const char* why = WhyNotStorableAttribute(text)) return why;
+  if (Contains(text, "<")) return "it holds '<', which starts a tag";
+  if (!text.empty() && (text.front() == '/' || text.front() == '!' || text.front() == '?')) {
+    return "it begins with '/', '!' or '?', which mark closing tags and comments";
+  }
+  if (text == "DataDescription") return "it is the name of the definitions' element";
+  return nullptr;
 }
 
 }  // namespace kuv::io

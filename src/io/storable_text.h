@@ -11,22 +11,27 @@
 
 namespace kuv::io {
 
+// Each gives why the text cannot be stored in its place, or null when it
+// can.
+//
 // A value text: anything but "<", which would start a tag.
-bool IsStorableValue(std::string_view text);
-
+const char* WhyNotStorableValue(std::string_view text);
 // A header text (ID, Author, Version, WellID, Date) or a definition's unit
 // or type: an attribute value inside a tag. It may not hold an apostrophe
 // (which ends the value) or ">" (which ends the tag), may not mention
 // "FieldDef" or "TableDef" (the tag would be read as a definition), and may
 // not end in "=" (with the closing apostrophe that would spell "Key='",
 // which the reader could take for the start of a later attribute).
-bool IsStorableAttribute(std::string_view text);
-
+const char* WhyNotStorableAttribute(std::string_view text);
 // A table or field name: the text of its element's tags and an attribute
 // of its definition. Everything an attribute may not hold, nor "<"; it may
 // not begin with "/", "!" or "?" (a closing tag, a comment, a processing
 // instruction) nor be "DataDescription".
-bool IsStorableName(std::string_view text);
+const char* WhyNotStorableName(std::string_view text);
+
+inline bool IsStorableValue(std::string_view text) { return !WhyNotStorableValue(text); }
+inline bool IsStorableAttribute(std::string_view text) { return !WhyNotStorableAttribute(text); }
+inline bool IsStorableName(std::string_view text) { return !WhyNotStorableName(text); }
 
 }  // namespace kuv::io
 
