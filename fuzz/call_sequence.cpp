@@ -119,8 +119,9 @@ struct SavedFile {
 
 class CallSequence {
  public:
-  CallSequence(const std::uint8_t* data, std::size_t size)
+  CallSequence(const std::uint8_t* data, std::size_t size, bool onDisk)
       : in_(data, size),
+        onDisk_(onDisk),
         environment_(FuzzEnvironment::Get()),
         data1_(environment_.PathOf("data1.kuv")),
         data2_(environment_.PathOf("data2.kuv")),
@@ -128,7 +129,8 @@ class CallSequence {
         raw_(environment_.PathOf("raw.kuv")) {}
 
   void Run() {
-    for (const std::string* path : {&data1_, &data2_, &raw_}) RemoveFile(*path);
+    environment_.UseDisk(onDisk_);
+    for (const std::string* path : {&data1_, &data2_, &raw_}) environment_.RemoveFile(*path);
     Expect(environment_.Reload(environment_.currentTemplatePath()), "the library loads");
     char* message = nullptr;
     Expect(KuvAttach(&message) == 1, "the current template attaches");
@@ -142,6 +144,10 @@ class CallSequence {
     }
     KuvDetach();
     UnloadLibrary();
+    // What a run leaves in memory is gone when it ends, so that each run
+    // frees what it allocates and the fuzzer sees no leak to chase.
+    for (const std::string* path : {&data1_, &data2_, &raw_}) environment_.RemoveFile(*path);
+    environment_.UseDisk(false);
   }
 
  private:
@@ -388,17 +394,17 @@ class CallSequence {
   void Save() {
     const std::string* const targets[] = {&data1_, &data2_, &missing_};
     const std::string& path = *targets[in_.Index(3)];
-    std::optional<std::string> before = ReadWholeFile(path);
+    std::optional<std::string> before = environment_.ReadFile(path);
     bool attached = Attached();
     char* message = nullptr;
     Forget({0});
     int result = KuvSave(path.c_str(), &message);
     CheckMessage(attached, result, message);
     if (result != 1) {
-      Expect(ReadWholeFile(path) == before, "a failed save leaves the file as it was");
+      Expect(environment_.ReadFile(path) == before, "a failed save leaves the file as it was");
       return;
     }
-    std::optional<std::string> written = ReadWholeFile(path);
+    std::optional<std::string> written = environment_.ReadFile(path);
     Expect(written.has_value(), "a successful save leaves a file");
     SavedFile saved{storeClean_, ShapeOf(State()->dataStore())};
     if (saved.clean) ExpectReadsBack(*written, saved.shape);
@@ -407,7 +413,7 @@ class CallSequence {
 
   void OpenPath(const std::string& path, bool keepOpen) {
     bool attached = Attached();
-    bool exists = ReadWholeFile(path).has_value();
+    bool exists = environment_.ReadFile(path).has_value();
     char* message = nullptr;
     Forget({0});
     int result = KuvOpen(path.c_str(), &message, keepOpen ? 1 : 0);
@@ -437,7 +443,7 @@ class CallSequence {
 
   void OpenRaw() {
     std::string bytes = in_.Bytes(in_.Next());
-    WriteWholeFile(raw_, bytes.data(), bytes.size());
+    environment_.WriteFile(raw_, bytes.data(), bytes.size());
     files_.erase(raw_);
     OpenPath(raw_, (in_.Next() & 1) != 0);
   }
@@ -672,6 +678,7 @@ class CallSequence {
   }
 
   ByteStream in_;
+  bool onDisk_;
   FuzzEnvironment& environment_;
   const std::string data1_;
   const std::string data2_;
@@ -690,6 +697,9 @@ class CallSequence {
 
 }  // namespace
 
-void RunCallSequence(const std::uint8_t* data, std::size_t size) { CallSequence(data, size).Run(); }
+void RunCallSequence(const std::uint8_t* data, std::size_t size, DiskUse use) {
+  CallSequence(data, size, false).Run();
+  if (use == DiskUse::kAlways || SampledForDisk(data, size)) CallSequence(data, size, true).Run();
+}
 
 }  // namespace kuv::fuzz

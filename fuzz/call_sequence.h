@@ -42,11 +42,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fuzz_environment.h"
+
 namespace kuv::fuzz {
 
 // Starts from a freshly loaded and attached library and unloads it at the
-// end. Aborts when the library breaks one of its promises.
-void RunCallSequence(const std::uint8_t* data, std::size_t size);
+// end. Aborts when the library breaks one of its promises. The library's
+// files are in memory; the sequence runs again on disk as use says.
+void RunCallSequence(const std::uint8_t* data, std::size_t size, DiskUse use = DiskUse::kSampled);
 
 }  // namespace kuv::fuzz
 

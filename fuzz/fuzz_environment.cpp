@@ -76,8 +76,12 @@ FuzzEnvironment::FuzzEnvironment() {
   oldTemplate_ = PathOf("Outdated.kvt");
   std::string current = TemplateText("3.61");
   std::string old = TemplateText("3.6");
-  WriteWholeFile(currentTemplate_, current.data(), current.size());
-  WriteWholeFile(oldTemplate_, old.data(), old.size());
+  platform_.memoryFiles.AddFolder(folder_);
+  for (bool onDisk : {true, false}) {
+    UseDisk(onDisk);
+    WriteFile(currentTemplate_, current.data(), current.size());
+    WriteFile(oldTemplate_, old.data(), old.size());
+  }
 }
 
 FuzzEnvironment::~FuzzEnvironment() {
@@ -103,22 +107,37 @@ bool FuzzEnvironment::Reload(const std::optional<std::string>& templatePath) {
   return LoadLibrary(p);
 }
 
-void WriteWholeFile(const std::string& path, const void* data, std::size_t size) {
+void FuzzEnvironment::WriteFile(const std::string& path, const void* data, std::size_t size) {
+  if (!usesDisk()) {
+    platform_.memoryFiles.Write(path, std::string(static_cast<const char*>(data), size));
+    return;
+  }
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
   out.close();
   Expect(static_cast<bool>(out), "the scratch folder takes a file");
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
+std::optional<std::string> FuzzEnvironment::ReadFile(const std::string& path) {
+  if (!usesDisk()) return platform_.memoryFiles.Read(path);
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void RemoveFile(const std::string& path) {
+void FuzzEnvironment::RemoveFile(const std::string& path) {
+  if (!usesDisk()) {
+    platform_.memoryFiles.Remove(path);
+    return;
+  }
   std::error_code ignored;
   std::filesystem::remove(path, ignored);
+}
+
+bool SampledForDisk(const std::uint8_t* data, std::size_t size) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (std::size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 1099511628211ull;
+  return hash % kDiskSampleRate == 0;
 }
 
 }  // namespace kuv::fuzz

@@ -1,9 +1,12 @@
 // What the harnesses share for the life of the process: a scratch folder of
-// their own, a fake platform, and the templates they attach with.
+// their own, a fake platform, and the templates they attach with. The
+// folder and the templates exist twice, on disk and in the platform's
+// memory files; the harnesses pick which the library uses.
 #ifndef KUV_FUZZ_FUZZ_ENVIRONMENT_H_
 #define KUV_FUZZ_FUZZ_ENVIRONMENT_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -32,8 +35,20 @@ class FuzzEnvironment {
 
   // Unloads the library, puts the fake platform back to its plain settings
   // with templatePath as the registry value (none when nullopt), and loads
-  // the library again. Returns whether the load succeeded.
+  // the library again. Returns whether the load succeeded. The choice of
+  // disk or memory stays.
   bool Reload(const std::optional<std::string>& templatePath);
+
+  // Whether the library's files, and those of the helpers below, are the
+  // real ones on disk (saves synced) or the platform's memory files.
+  // Memory is the default: an input then costs no disk traffic.
+  void UseDisk(bool onDisk) { platform_.useMemoryFiles = !onDisk; }
+  bool usesDisk() const { return !platform_.useMemoryFiles; }
+
+  // Whole-file helpers for the scratch folder, on disk or in memory.
+  void WriteFile(const std::string& path, const void* data, std::size_t size);
+  std::optional<std::string> ReadFile(const std::string& path);
+  void RemoveFile(const std::string& path);
 
  private:
   FuzzEnvironment();
@@ -45,10 +60,17 @@ class FuzzEnvironment {
   std::string oldTemplate_;
 };
 
-// Whole-file helpers for the scratch folder.
-void WriteWholeFile(const std::string& path, const void* data, std::size_t size);
-std::optional<std::string> ReadWholeFile(const std::string& path);
-void RemoveFile(const std::string& path);
+// Whether an input also takes the disk path: a fixed one in
+// kDiskSampleRate of all inputs, picked by a hash of its bytes so that a
+// find replays the same way.
+constexpr std::uint64_t kDiskSampleRate = 64;
+bool SampledForDisk(const std::uint8_t* data, std::size_t size);
+
+// How often an input runs through the library's files on disk.
+enum class DiskUse {
+  kSampled,  // the inputs SampledForDisk picks, after their run in memory
+  kAlways,   // every input, after its run in memory (the regression replay)
+};
 
 }  // namespace kuv::fuzz
 

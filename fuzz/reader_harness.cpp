@@ -224,10 +224,13 @@ void ExpectLoadedAsRead(const CObjectStore& store, const WholeRead& whole) {
          "a file reads into what its bytes give in memory");
 }
 
-void ReadThroughLibrary(const std::uint8_t* data, std::size_t size, const WholeRead& whole) {
+void ReadThroughLibrary(const std::uint8_t* data, std::size_t size, const WholeRead& whole,
+                        bool onDisk) {
   FuzzEnvironment& environment = FuzzEnvironment::Get();
-  std::string input = environment.PathOf("input.kvt");
-  WriteWholeFile(input, data, size);
+  environment.UseDisk(onDisk);
+  static const std::string input = environment.PathOf("input.kvt");
+  static const std::string saved = environment.PathOf("saved.kuv");
+  environment.WriteFile(input, data, size);
   bool keepOpen = size > 0 && (data[0] & 0x80) != 0;
 
   // The input as the template.
@@ -258,20 +261,27 @@ void ReadThroughLibrary(const std::uint8_t* data, std::size_t size, const WholeR
   WalkObjects();
 
   message = nullptr;
-  std::string saved = environment.PathOf("saved.kuv");
   Expect(KuvSave(saved.c_str(), &message) == 1, "saving into the scratch folder succeeds");
   Expect(message != nullptr && *message == '\0', "a successful save hands out an empty message");
 
   KuvDetach();
   UnloadLibrary();
+  // Files kept in memory from run to run would look like leaks to the
+  // fuzzer, which then runs the input again to make sure.
+  environment.RemoveFile(input);
+  environment.RemoveFile(saved);
+  environment.UseDisk(false);
 }
 
 }  // namespace
 
-void ExerciseReader(const std::uint8_t* data, std::size_t size) {
+void ExerciseReader(const std::uint8_t* data, std::size_t size, DiskUse use) {
   WholeRead whole = ReadWhole(data, size);
   ReadInMemory(data, size, whole);
-  ReadThroughLibrary(data, size, whole);
+  ReadThroughLibrary(data, size, whole, false);
+  if (use == DiskUse::kAlways || SampledForDisk(data, size)) {
+    ReadThroughLibrary(data, size, whole, true);
+  }
 }
 
 }  // namespace kuv::fuzz

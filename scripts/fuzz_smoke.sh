@@ -26,8 +26,10 @@ for kind in reader calls; do
   fi
 done
 
-# The harnesses' scratch files go to memory when it can take them: saves
-# sync to disk, and the disk is shared.
+# The harnesses keep the library's files in memory and take the disk path
+# for a sample of the inputs only; that sample's scratch files go to
+# memory too when it can take them: saves sync to disk, and the disk is
+# shared.
 if [[ -d /dev/shm && -w /dev/shm ]]; then export TMPDIR=/dev/shm; fi
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -43,7 +45,7 @@ for kind in reader calls; do
       -dict=fuzz/kuv.dict -max_total_time="$seconds" -timeout=20 -detect_leaks=1 \
       -print_final_stats=1 -artifact_prefix="$work/artifacts/$kind-" ${options[$kind]} \
       >"$log" 2>&1; then
-    grep -E '^(Done|stat::number_of_executed_units)' "$log" || true
+    grep -E '^(Done|stat::number_of_executed_units|stat::average_exec_per_sec)' "$log" || true
   else
     echo "fuzz_smoke: fuzz_$kind failed; the end of $log:" >&2
     tail -n 60 "$log" >&2
