@@ -1,13 +1,17 @@
-// kuv import: builds a document from JSON and saves it. JSON of format
+// kuv import: builds a document from JSON and stores it. JSON of format
 // version 2 is rebuilt exactly; version 1 is built value by value on the
 // template's definitions, as the tool built it through the C interface.
+// One object is held at a time: read from the JSON, built in a document of
+// its own, checked, written out and dropped, so that memory stays that of
+// the largest object whatever the size of the JSON.
 #include <iostream>
 #include <optional>
+#include <set>
 #include <string>
-#include <vector>
 
 #include "commands.h"
 #include "file_output.h"
+#include "input_source.h"
 #include "json_reader.h"
 #include "kuv/document.hpp"
 #include "object_import.h"
@@ -17,47 +21,38 @@
 
 namespace kuv::tool {
 
-namespace {
-
-long long CountValues(const std::vector<ObjectContent>& objects) {
-  long long count = 0;
-  for (const ObjectContent& object : objects) {
-    for (const ContentItem& item : object.content) count += item.step == ContentStep::kValue;
-  }
-  return count;
-}
-
-}  // namespace
-
 int RunImport(const ImportOptions& options) {
-  // Everything is read and checked before the document is built, and the
-  // document is written only once it is complete.
-  ProgressBar bar("reading", 0);
-  const JsonDocument json = ReadJsonDocument(options.file, options.encoding);
-  bar.Clear();  // a notice may follow
+  const InputStream input = OpenInputStream(options.file);
   EnsureTemplateRegistered(std::cerr);
-  Document document;
-  ImportProgress progress(bar, CountValues(json.objects));
-  if (json.formatVersion >= 2) {
-    for (const ObjectContent& object : json.objects) {
-      ImportExactly(document, object, options.encoding, progress);
-    }
-    progress.Finish();
-    bar.Step("checking", 0);
-    CheckReadsBack(document, options.encoding);
-  } else {
-    const Template definitions = OpenRegisteredTemplate();
-    for (const ObjectContent& object : json.objects) {
-      ImportPlaced(document, definitions, object, options.encoding, progress);
-    }
-    progress.Finish();
-  }
-  bar.Step("saving", 0);
-  // Stored as export stores its files, so that an interrupted import
-  // leaves no temporary behind and "-" or a device takes the document.
+  // Stored as export stores its files: the output appears only once it is
+  // complete, an interrupted import leaves no temporary behind, and "-" or
+  // a device takes the document as it is written.
   FileOutput out(options.output);
+  ProgressBar bar("importing", static_cast<long long>(input.size));
+  JsonObjectReader json(input.stream(), options.encoding);
+  DocumentWriter writer(out.stream());
+  std::optional<Template> definitions;
+  std::set<std::string> placedIds;
+  while (const std::optional<ObjectContent> object = json.Next()) {
+    Document own;
+    if (json.formatVersion() >= 2) {
+      ImportExactly(own, *object, options.encoding);
+      CheckReadsBack(own, options.encoding);
+    } else {
+      // Objects built as through the C interface, which gives an ID to one
+      // object of a document only.
+      if (!placedIds.insert(object->header.id).second) {
+        throw DataError(Where(object->header.id, options.encoding) +
+                        ": the ID is given to more than one object");
+      }
+      if (!definitions) definitions = OpenRegisteredTemplate();
+      ImportPlaced(own, *definitions, *object, options.encoding);
+    }
+    writer.Write(own.objects()[0]);
+    bar.Update(static_cast<long long>(json.bytesRead()));
+  }
   try {
-    document.Write(out.stream());
+    writer.Finish();
   } catch (const Error&) {
     // The output failed; Commit says why.
   }

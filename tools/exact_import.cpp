@@ -15,8 +15,8 @@ namespace {
 
 class ExactImporter {
  public:
-  ExactImporter(const ObjectContent& object, Encoding encoding, ImportProgress& progress)
-      : json_(object), encoding_(encoding), progress_(progress) {}
+  ExactImporter(const ObjectContent& object, Encoding encoding)
+      : json_(object), encoding_(encoding) {}
 
   void Import(Document& document) {
     BusinessObject object = Create(document);
@@ -116,7 +116,6 @@ class ExactImporter {
                 here.row->AddValue(item.name, item.text);
               },
               open.back().table.name(), item.name);
-          progress_.AddValue();
           break;
         case ContentStep::kCloseTable:
           if (!open.empty()) open.pop_back();
@@ -127,14 +126,12 @@ class ExactImporter {
 
   const ObjectContent& json_;
   Encoding encoding_;
-  ImportProgress& progress_;
 };
 
 }  // namespace
 
-void ImportExactly(Document& document, const ObjectContent& object, Encoding encoding,
-                   ImportProgress& progress) {
-  ExactImporter(object, encoding, progress).Import(document);
+void ImportExactly(Document& document, const ObjectContent& object, Encoding encoding) {
+  ExactImporter(object, encoding).Import(document);
 }
 
 }  // namespace kuv::tool

@@ -9,6 +9,7 @@
 
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 
 #include "tool_error.h"
@@ -50,6 +51,26 @@ std::string ReadInputBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw DataError("cannot read " + path);
   return ReadAll(in, path);
+}
+
+std::istream& InputStream::stream() const { return file ? *file : std::cin; }
+
+InputStream OpenInputStream(const std::string& path) {
+  InputStream input;
+  if (IsStandardStream(path)) {
+#ifdef _WIN32
+    ::_setmode(::_fileno(stdin), _O_BINARY);
+#endif
+    std::cin.tie(nullptr);
+    return input;
+  }
+  input.file = std::make_unique<std::ifstream>(path, std::ios::binary);
+  if (!*input.file) throw DataError("cannot read " + path);
+  struct stat info;
+  if (::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG) {
+    input.size = static_cast<std::uint64_t>(info.st_size);
+  }
+  return input;
 }
 
 Document OpenInputDocument(const std::string& path) {

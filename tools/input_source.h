@@ -4,6 +4,9 @@
 #ifndef KUV_TOOLS_INPUT_SOURCE_H_
 #define KUV_TOOLS_INPUT_SOURCE_H_
 
+#include <cstdint>
+#include <istream>
+#include <memory>
 #include <string>
 
 #include "kuv/document.hpp"
@@ -16,6 +19,17 @@ inline bool IsStandardStream(const std::string& path) { return path == "-"; }
 // The document at path. Throws kuv::Error as Document::Open does, and a
 // ToolError when a stream cannot be read.
 Document OpenInputDocument(const std::string& path);
+
+// The bytes at path as a stream, read as they are needed, and their size
+// when it is known beforehand (0 for a stream).
+struct InputStream {
+  std::unique_ptr<std::istream> file;  // null for standard input
+  std::uint64_t size = 0;
+  std::istream& stream() const;
+};
+
+// Throws a ToolError when path cannot be opened.
+InputStream OpenInputStream(const std::string& path);
 
 // All the bytes at path. Throws a ToolError when they cannot be read.
 std::string ReadInputBytes(const std::string& path);

@@ -8,23 +8,9 @@
 
 #include "kuv/document.hpp"
 #include "object_content.h"
-#include "progress_bar.h"
 #include "text_encoding.h"
 
 namespace kuv::tool {
-
-// How many values are in so far, shown on a progress bar.
-class ImportProgress {
- public:
-  // Starts the bar's step of importing that many values.
-  ImportProgress(ProgressBar& bar, long long values) : bar_(bar) { bar_.Step("importing", values); }
-  void AddValue() { bar_.Update(++values_); }
-  void Finish() { bar_.Finish(values_); }
-
- private:
-  ProgressBar& bar_;
-  long long values_ = 0;
-};
 
 // "object 'ID', table 'T', field 'F'" for messages; an empty table or field
 // is left out.
@@ -35,8 +21,7 @@ std::string Where(std::string_view id, Encoding encoding, std::string_view table
 // definitions (those alone, in whatever order) included, and its tables,
 // rows and values as the JSON nests them. Throws a ToolError naming the
 // object, table and field of what it cannot take.
-void ImportExactly(Document& document, const ObjectContent& object, Encoding encoding,
-                   ImportProgress& progress);
+void ImportExactly(Document& document, const ObjectContent& object, Encoding encoding);
 
 // Throws a ToolError when the document, saved and read again, would not be
 // what was built: the format marks no rows, so a tree built exactly can
@@ -49,7 +34,7 @@ void CheckReadsBack(const Document& document, Encoding encoding);
 // them. Throws a ToolError when a definition conflicts with the template's,
 // a value has no place, or what was built is not what the JSON describes.
 void ImportPlaced(Document& document, const Template& definitions, const ObjectContent& object,
-                  Encoding encoding, ImportProgress& progress);
+                  Encoding encoding);
 
 }  // namespace kuv::tool
 

@@ -16,9 +16,8 @@ namespace {
 
 class PlacedImporter {
  public:
-  PlacedImporter(const Template& definitions, const ObjectContent& object, Encoding encoding,
-                 ImportProgress& progress)
-      : template_(definitions), json_(object), encoding_(encoding), progress_(progress) {}
+  PlacedImporter(const Template& definitions, const ObjectContent& object, Encoding encoding)
+      : template_(definitions), json_(object), encoding_(encoding) {}
 
   void Import(Document& document) {
     const ObjectHeader& header = json_.header;
@@ -106,7 +105,6 @@ class PlacedImporter {
                             ": the library found no place for the value (its table or field "
                             "is not declared, or the table's parent table holds no row here)");
           }
-          progress_.AddValue();
           break;
         }
       }
@@ -130,14 +128,13 @@ class PlacedImporter {
   const Template& template_;
   const ObjectContent& json_;
   Encoding encoding_;
-  ImportProgress& progress_;
 };
 
 }  // namespace
 
 void ImportPlaced(Document& document, const Template& definitions, const ObjectContent& object,
-                  Encoding encoding, ImportProgress& progress) {
-  PlacedImporter(definitions, object, encoding, progress).Import(document);
+                  Encoding encoding) {
+  PlacedImporter(definitions, object, encoding).Import(document);
 }
 
 }  // namespace kuv::tool

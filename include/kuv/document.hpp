@@ -284,6 +284,7 @@ class KUV_DOCUMENT_API BusinessObject {
 
  private:
   friend class Document;
+  friend class DocumentWriter;
   CBusinessObject* object_;
 };
 
@@ -349,6 +350,31 @@ class KUV_DOCUMENT_API Document {
   friend class BusinessObject;
   std::unique_ptr<CObjectStore> store_;
   bool read_ = false;  // read from a file or bytes rather than made new
+};
+
+// Writes a document to a stream one business object at a time, so that a
+// host can produce a document larger than it wants to hold: build an
+// object (in a Document of its own), write it, drop it. The bytes equal
+// those Document::Write gives for a document holding the same objects in
+// the same order.
+class KUV_DOCUMENT_API DocumentWriter {
+ public:
+  // Writes the document's opening lines to out, which must outlive the
+  // writer.
+  explicit DocumentWriter(std::ostream& out);
+  ~DocumentWriter();
+  DocumentWriter(const DocumentWriter&) = delete;
+  DocumentWriter& operator=(const DocumentWriter&) = delete;
+
+  void Write(const BusinessObject& object);
+  // Writes the closing root tag and flushes out. Throws Error with code 5
+  // when anything could not be written. Without it, the document stays
+  // cut (its last line the end of an object).
+  void Finish();
+
+ private:
+  class Output;
+  std::unique_ptr<Output> output_;
 };
 
 // A template (Standard.kvt): the data description of every kind of

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -56,13 +57,27 @@ class DocumentWriter {
   explicit DocumentWriter(OutputSink& sink) : sink_(sink) {}
 
   void WriteStore(const CObjectStore& store) {
-    Line(kProlog);
-    Line(kRootOpen);
+    Begin();
     for (const auto& object : store.objects()) {
       if (!sink_.ok()) return;
       WriteObject(*object);
     }
-    Line(kRootClose);
+    End();
+  }
+
+  void Begin() {
+    Line(kProlog);
+    Line(kRootOpen);
+  }
+  void End() { Line(kRootClose); }
+
+  void WriteObject(const CBusinessObject& object) {
+    WriteHeader(object);
+    for (const auto& table : object.tables()) {
+      if (!sink_.ok()) return;
+      WriteTable(*table);
+    }
+    Line(kObjectClose);
   }
 
  private:
@@ -80,7 +95,7 @@ class DocumentWriter {
     sink_.EndLine();
   }
 
-  void WriteObject(const CBusinessObject& object) {
+  void WriteHeader(const CBusinessObject& object) {
     sink_.Append("<BusinessObject ID='");
     sink_.AppendText(object.id);
     sink_.Append("' Author='");
@@ -117,12 +132,6 @@ class DocumentWriter {
       Line("'/>");
     }
     Line(kDescriptionClose);
-
-    for (const auto& table : object.tables()) {
-      if (!sink_.ok()) return;
-      WriteTable(*table);
-    }
-    Line(kObjectClose);
   }
 
   // A table element with its rows; child tables are nested through an
@@ -209,6 +218,30 @@ class DocumentWriter {
 };
 
 }  // namespace
+
+class ObjectStreamWriter::Writer {
+ public:
+  Writer(platform::OutputFile& output, platform::LineEnd lineEnd)
+      : sink(output, lineEnd), writer(sink) {}
+  OutputSink sink;
+  DocumentWriter writer;
+};
+
+ObjectStreamWriter::ObjectStreamWriter(platform::OutputFile& output, platform::LineEnd lineEnd)
+    : writer_(std::make_unique<Writer>(output, lineEnd)) {
+  writer_->writer.Begin();
+}
+
+ObjectStreamWriter::~ObjectStreamWriter() = default;
+
+void ObjectStreamWriter::Write(const CBusinessObject& object) {
+  if (writer_->sink.ok()) writer_->writer.WriteObject(object);
+}
+
+bool ObjectStreamWriter::Finish() {
+  writer_->writer.End();
+  return writer_->sink.Flush();
+}
 
 bool WriteDocument(const CObjectStore& store, platform::OutputFile& output,
                    platform::LineEnd lineEnd) {

@@ -1,0 +1,31 @@
+// Documents written a business object at a time, through the writer that
+// Document::Write uses for a whole store.
+#include "document/memory_files.h"
+#include "io/error_info.h"
+#include "io/writer.h"
+#include "kuv/document.hpp"
+
+namespace kuv {
+
+class DocumentWriter::Output {
+ public:
+  explicit Output(std::ostream& out) : file(out), writer(file, platform::kTextLineEnd) {}
+  document::StreamOutput file;
+  io::ObjectStreamWriter writer;
+};
+
+DocumentWriter::DocumentWriter(std::ostream& out) : output_(std::make_unique<Output>(out)) {}
+
+DocumentWriter::~DocumentWriter() = default;
+
+void DocumentWriter::Write(const BusinessObject& object) { output_->writer.Write(*object.object_); }
+
+void DocumentWriter::Finish() {
+  if (!output_->writer.Finish() || !output_->file.Commit()) {
+    CErrorInfo error;
+    error.SetError(kErrorOpenForSave, nullptr);
+    throw Error(static_cast<ErrorCode>(error.code), error.message);
+  }
+}
+
+}  // namespace kuv
