@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "commands.h"
@@ -23,9 +24,19 @@ namespace {
 constexpr std::size_t kMaxIndent = 40;
 
 std::string Indent(std::size_t level) { return std::string(2 * std::min(level, kMaxIndent), ' '); }
+void AppendIndent(std::size_t level, std::string* out) {
+  out->append(2 * std::min(level, kMaxIndent), ' ');
+}
+
+bool IsPrintableAscii(std::string_view bytes) {
+  bool printable = true;
+  for (const char c : bytes) printable &= c >= 0x20 && c < 0x7F;
+  return printable;
+}
 
 // Text for the terminal, one line: control characters are shown escaped.
 std::string Display(std::string_view bytes, Encoding encoding) {
+  if (IsPrintableAscii(bytes)) return std::string(bytes);
   const std::string text = DecodeForDisplay(bytes, encoding);
   std::string out;
   out.reserve(text.size());
@@ -56,6 +67,42 @@ std::string Display(std::string_view bytes, Encoding encoding) {
   }
   return out;
 }
+
+// Appends Display(bytes) to out; most texts are printable ASCII, shown as
+// they are without a copy of their own.
+void AppendDisplay(std::string_view bytes, Encoding encoding, std::string* out) {
+  if (IsPrintableAscii(bytes)) {
+    out->append(bytes);
+  } else {
+    out->append(Display(bytes, encoding));
+  }
+}
+
+// The units of an object's fields in a hash table, built once per object
+// rather than searched in the definitions for every value. The key joins
+// table and field with a tab, as the definitions do, so that names holding
+// a tab find what field_definition finds.
+class UnitsOf {
+ public:
+  explicit UnitsOf(const BusinessObject& object) {
+    for (const FieldDefinition& field : object.field_definitions()) {
+      units_.emplace(Key(field.table, field.field), field.unit);
+    }
+  }
+  std::string_view Find(std::string_view table, std::string_view field) {
+    const auto found = units_.find(Key(table, field));
+    return found == units_.end() ? std::string_view() : found->second;
+  }
+
+ private:
+  const std::string& Key(std::string_view table, std::string_view field) {
+    key_.assign(table).append(1, '\t').append(field);
+    return key_;
+  }
+
+  std::unordered_map<std::string, std::string_view> units_;
+  std::string key_;  // reused, so that a lookup allocates nothing
+};
 
 // The data description: each declared table with its parent and its
 // fields' types and units, in the order the document lists them; fields of
@@ -98,6 +145,7 @@ void ShowObject(const BusinessObject& object, const ShowOptions& options, std::s
   if (options.definitions) ShowDefinitions(object, encoding, out);
 
   std::vector<int> rowsSoFar;  // of each open table
+  UnitsOf units(object);
   ContentWalk walk(object);
   ContentEvent item;
   while (walk.Next(&item)) {
@@ -110,12 +158,16 @@ void ShowObject(const BusinessObject& object, const ShowOptions& options, std::s
         *out += Indent(2 * rowsSoFar.size()) + "Row " + std::to_string(++rowsSoFar.back()) + "\n";
         break;
       case ContentStep::kValue: {
-        *out += Indent(1 + 2 * rowsSoFar.size()) + Display(item.name, encoding) + ": " +
-                Display(item.text, encoding);
-        const std::optional<FieldDefinition> field =
-            object.field_definition(walk.table(), item.name);
-        if (field && !field->unit.empty()) *out += " " + Display(field->unit, encoding);
-        *out += "\n";
+        AppendIndent(1 + 2 * rowsSoFar.size(), out);
+        AppendDisplay(item.name, encoding, out);
+        *out += ": ";
+        AppendDisplay(item.text, encoding, out);
+        const std::string_view unit = units.Find(walk.table(), item.name);
+        if (!unit.empty()) {
+          *out += ' ';
+          AppendDisplay(unit, encoding, out);
+        }
+        *out += '\n';
         break;
       }
       case ContentStep::kCloseTable:

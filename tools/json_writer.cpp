@@ -158,14 +158,40 @@ struct Place {
   const char* attribute = nullptr;
 };
 
+// A decoded text: the bytes themselves when they are ASCII, which every
+// encoding gives as it is, else a UTF-8 copy. Most texts are ASCII, and
+// they are written without a copy of their own.
+class Decoded {
+ public:
+  static Decoded Ascii(std::string_view bytes) { return Decoded(bytes, std::string()); }
+  static Decoded Copy(std::string text) { return Decoded(std::string_view(), std::move(text)); }
+  operator std::string_view() const { return copied_ ? std::string_view(text_) : ascii_; }
+
+ private:
+  Decoded(std::string_view ascii, std::string text)
+      : ascii_(ascii), text_(std::move(text)), copied_(ascii.data() == nullptr) {}
+  std::string_view ascii_;
+  std::string text_;
+  bool copied_;
+};
+
+bool IsAscii(std::string_view bytes) {
+  unsigned char any = 0;
+  for (const char c : bytes) any |= static_cast<unsigned char>(c);
+  return any < 0x80;
+}
+
 // Decodes the document's bytes; a text that is not valid in the encoding
 // stops the export with a message naming where it stands.
 class Decoder {
  public:
   Decoder(Encoding encoding, std::string_view id) : encoding_(encoding), id_(id) {}
 
-  std::string operator()(std::string_view bytes, const Place& place = Place()) const {
-    if (std::optional<std::string> text = DecodeText(bytes, encoding_)) return std::move(*text);
+  Decoded operator()(std::string_view bytes, const Place& place = Place()) const {
+    if (IsAscii(bytes)) return Decoded::Ascii(bytes.data() == nullptr ? "" : bytes);
+    if (std::optional<std::string> text = DecodeText(bytes, encoding_)) {
+      return Decoded::Copy(std::move(*text));
+    }
     std::string where = "object '" + DecodeForDisplay(id_, encoding_) + "'";
     if (place.attribute != nullptr) where += std::string(", attribute ") + place.attribute;
     if (place.table) where += ", table '" + DecodeForDisplay(*place.table, encoding_) + "'";
