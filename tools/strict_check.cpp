@@ -6,6 +6,9 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "content_walk.h"
@@ -39,14 +42,27 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 bool IsFloat(std::string_view text) {
-  const std::string copy(text);
   // strtod would take these, and a reader of the value would not.
-  if (copy.find_first_of(" \t\r\n") != std::string::npos) return false;
-  if (copy.find("0x") != std::string::npos || copy.find("0X") != std::string::npos) return false;
+  if (text.find_first_of(" \t\r\n") != std::string_view::npos) return false;
+  if (text.find("0x") != std::string_view::npos || text.find("0X") != std::string_view::npos) {
+    return false;
+  }
+  // strtod wants a terminated text; numbers are short, and get one on the
+  // stack.
+  char small[64];
+  std::string large;
+  const char* terminated = small;
+  if (text.size() < sizeof small) {
+    text.copy(small, text.size());
+    small[text.size()] = '\0';
+  } else {
+    large.assign(text);
+    terminated = large.c_str();
+  }
   char* end = nullptr;
   errno = 0;
-  std::strtod(copy.c_str(), &end);
-  return end == copy.c_str() + copy.size() && !copy.empty();
+  std::strtod(terminated, &end);
+  return end == terminated + text.size() && !text.empty();
 }
 
 bool IsInteger(std::string_view text) {
@@ -170,6 +186,28 @@ class Checker {
     }
   }
 
+  // What a value of a field is checked against, worked out once per field
+  // of an object rather than for every value.
+  struct FieldRule {
+    bool declared;  // by the object itself
+    std::optional<std::string_view> type;
+    ValueKind kind;
+  };
+
+  const FieldRule& RuleOf(const BusinessObject& object, std::string_view table,
+                          std::string_view field) {
+    // Table and field joined with a tab, as the definitions key them.
+    key_.assign(table).append(1, '\t').append(field);
+    auto found = rules_.find(key_);
+    if (found == rules_.end()) {
+      const std::optional<std::string_view> type = DeclaredType(object, table, field);
+      const FieldRule rule{object.field_definition(table, field).has_value(), type,
+                           type ? KindOfType(*type) : ValueKind::kText};
+      found = rules_.emplace(key_, rule).first;
+    }
+    return found->second;
+  }
+
   // The field's declared type: the object's definition, else the
   // template's; nullopt when neither declares it.
   std::optional<std::string_view> DeclaredType(const BusinessObject& object, std::string_view table,
@@ -190,6 +228,7 @@ class Checker {
     std::set<std::string_view> tablesReported;
     std::set<std::pair<std::string_view, std::string_view>> fieldsReported;
     std::vector<std::pair<std::string_view, long long>> open;  // table, rows so far
+    rules_.clear();
     ContentWalk walk(object);
     ContentEvent item;
     while (walk.Next(&item)) {
@@ -218,15 +257,15 @@ class Checker {
         case ContentStep::kValue: {
           const std::string_view table = open.back().first;
           const long long row = open.back().second;
-          const std::optional<std::string_view> type = DeclaredType(object, table, item.name);
-          if (!object.field_definition(table, item.name)) {
+          const FieldRule& rule = RuleOf(object, table, item.name);
+          if (!rule.declared) {
             if (fieldsReported.insert({table, item.name}).second) {
               Add(table, row, item.name, "the field is used but not declared");
             }
           }
-          if (type && !FitsKind(item.text, KindOfType(*type))) {
+          if (rule.type && !FitsKind(item.text, rule.kind)) {
             Add(table, row, item.name,
-                "'" + Text(item.text) + "' is not of type " + Text(Trimmed(*type)));
+                "'" + Text(item.text) + "' is not of type " + Text(Trimmed(*rule.type)));
           }
           break;
         }
@@ -241,6 +280,8 @@ class Checker {
   Encoding encoding_;
   std::string_view object_;
   StrictReport report_;
+  std::unordered_map<std::string, FieldRule> rules_;  // of the object being checked
+  std::string key_;  // reused, so that a lookup allocates nothing
 };
 
 }  // namespace
