@@ -1,9 +1,10 @@
 // kuv import: builds a document from JSON and stores it. JSON of format
 // version 2 is rebuilt exactly; version 1 is built value by value on the
 // template's definitions, as the tool built it through the C interface.
-// One object is held at a time: read from the JSON, built in a document of
-// its own, checked, written out and dropped, so that memory stays that of
-// the largest object whatever the size of the JSON.
+// Objects go through one at a time: read from the JSON (on a thread of
+// their own, a few objects ahead), built in a document of their own,
+// checked, written out and dropped, so that memory stays that of a few
+// objects whatever the size of the JSON.
 #include <iostream>
 #include <optional>
 #include <set>
@@ -15,6 +16,7 @@
 #include "json_reader.h"
 #include "kuv/document.hpp"
 #include "object_import.h"
+#include "object_pipeline.h"
 #include "progress_bar.h"
 #include "template_registration.h"
 #include "tool_error.h"
@@ -30,12 +32,14 @@ int RunImport(const ImportOptions& options) {
   FileOutput out(options.output);
   ProgressBar bar("importing", static_cast<long long>(input.size));
   JsonObjectReader json(input.stream(), options.encoding);
+  ObjectPipeline objects(json);
   DocumentWriter writer(out.stream());
   std::optional<Template> definitions;
   std::set<std::string> placedIds;
-  while (const std::optional<ObjectContent> object = json.Next()) {
+  while (const std::optional<ReadObject> read = objects.Next()) {
+    const ObjectContent* const object = &read->object;
     Document own;
-    if (json.formatVersion() >= 2) {
+    if (read->formatVersion >= 2) {
       ImportExactly(own, *object, options.encoding);
       CheckReadsBack(own, options.encoding);
     } else {
@@ -49,7 +53,7 @@ int RunImport(const ImportOptions& options) {
       ImportPlaced(own, *definitions, *object, options.encoding);
     }
     writer.Write(own.objects()[0]);
-    bar.Update(static_cast<long long>(json.bytesRead()));
+    bar.Update(static_cast<long long>(read->bytesRead));
   }
   try {
     writer.Finish();

@@ -265,6 +265,49 @@ void JsonPullParser::ReadLiteral(const char* rest) {
   }
 }
 
+bool JsonPullParser::NextPlainPair(std::string_view first, std::string_view second,
+                                   std::string* firstText, std::string* secondText) {
+  if (open_.empty() || open_.back() != '[' ||
+      (state_ != State::kAfterValue && state_ != State::kFirstItem && state_ != State::kValue)) {
+    return false;
+  }
+  const char* p = block_.data() + position_;
+  const char* const end = block_.data() + size_;
+  const auto space = [&] {
+    while (p < end && IsSpace(*p)) ++p;
+  };
+  const auto expect = [&](char c) {
+    space();
+    if (p == end || *p != c) return false;
+    ++p;
+    return true;
+  };
+  // A string without escapes or control characters: its bytes as they are.
+  const auto plain = [&](std::string_view* text) {
+    if (!expect('"')) return false;
+    const char* start = p;
+    while (p < end && *p != '"' && *p != '\\' && static_cast<unsigned char>(*p) >= 0x20) ++p;
+    if (p == end || *p != '"') return false;
+    *text = std::string_view(start, static_cast<std::size_t>(p - start));
+    ++p;
+    return true;
+  };
+  if (state_ == State::kAfterValue && !expect(',')) return false;
+  std::string_view key;
+  std::string_view a;
+  std::string_view b;
+  if (!expect('{') || !plain(&key) || key != first || !expect(':') || !plain(&a) ||
+      !expect(',') || !plain(&key) || key != second || !expect(':') || !plain(&b) ||
+      !expect('}')) {
+    return false;
+  }
+  firstText->assign(a);
+  secondText->assign(b);
+  position_ = static_cast<std::size_t>(p - block_.data());
+  state_ = State::kAfterValue;
+  return true;
+}
+
 void JsonPullParser::SkipValue() {
   std::size_t depth = 0;
   do {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kuv::tool {
@@ -34,6 +35,15 @@ class JsonPullParser {
   // for text that is not JSON or cannot be read.
   Event Next();
   const std::string& text() const { return text_; }
+
+  // Where the next element of an array is an object of exactly two
+  // members, first and second in that order, each a string without
+  // escapes, and it lies whole in the current block, reads it into the two
+  // texts and returns true; the same as the events Next would give, in
+  // one step. Otherwise returns false having read nothing. Most values of
+  // a document are such objects.
+  bool NextPlainPair(std::string_view first, std::string_view second, std::string* firstText,
+                     std::string* secondText);
 
   // Reads past the value that comes next (after kKey, or in an array) and
   // everything inside it.

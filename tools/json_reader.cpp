@@ -204,6 +204,12 @@ class RawObjectReader {
     stack_.push_back({Level::kTables});
     while (!stack_.empty()) {
       Level& level = stack_.back();
+      if (level.kind == Level::kValues &&
+          parser_.NextPlainPair("field", "value", &field_, &value_)) {
+        ++level.entries;
+        AddValue(content, ContentItem{ContentStep::kValue, field_, value_});
+        continue;
+      }
       const Event event = parser_.Next();
       switch (level.kind) {
         case Level::kTables:
@@ -263,24 +269,31 @@ class RawObjectReader {
           static constexpr std::array<const char*, 2> kKeys = {"field", "value"};
           auto found = Members(kKeys, inside);
           Require(found, kKeys, 2, inside);
-          Level& row = stack_[stack_.size() - 2];
-          ContentItem value{ContentStep::kValue, std::move(*found[0]), std::move(*found[1])};
-          if (row.item == content.size()) {
-            content.push_back(std::move(value));
-          } else {  // the row's child tables came first
-            content.insert(content.begin() + static_cast<std::ptrdiff_t>(row.item),
-                           std::move(value));
-          }
-          ++row.item;
+          AddValue(content,
+                   ContentItem{ContentStep::kValue, std::move(*found[0]), std::move(*found[1])});
           break;
         }
       }
     }
   }
 
+  // Adds a value to the row of the values array being read, after the
+  // row's values so far.
+  void AddValue(std::vector<ContentItem>& content, ContentItem value) {
+    Level& row = stack_[stack_.size() - 2];
+    if (row.item == content.size()) {
+      content.push_back(std::move(value));
+    } else {  // the row's child tables came first
+      content.insert(content.begin() + static_cast<std::ptrdiff_t>(row.item), std::move(value));
+    }
+    ++row.item;
+  }
+
   JsonPullParser& parser_;
   std::size_t index_;
   std::vector<Level> stack_;
+  std::string field_;  // of a value read in one step
+  std::string value_;
 };
 
 // Encodes an object's UTF-8 texts for the document in place, checking

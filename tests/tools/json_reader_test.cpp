@@ -10,6 +10,7 @@
 
 #include "json_pull_parser.h"
 #include "json_reader.h"
+#include "object_pipeline.h"
 #include "tool_error.h"
 
 namespace kuv::tool {
@@ -180,6 +181,42 @@ TEST(JsonObjectReader, NamesWhereTheShapeIsWrong) {
             "JSON: this tool reads \"formatVersion\" 1 to 2");
   EXPECT_EQ(error(R"({"objects": []} [])"),
             "invalid JSON: text follows the end of the document (at byte 16)");
+}
+
+std::string ManyObjects(int count, const std::string& last) {
+  std::string text = R"({"formatVersion": 2, "objects": [)";
+  for (int i = 0; i < count; ++i) text += R"({"id": "O)" + std::to_string(i) + R"("}, )";
+  return text + last + "]}";
+}
+
+TEST(ObjectPipeline, HandsOutObjectsInOrderThenWhatReadingThrew) {
+  std::istringstream in(ManyObjects(50, R"({"id": 5})"));
+  JsonObjectReader reader(in, Encoding::kCp1252);
+  ObjectPipeline pipeline(reader);
+  std::uint64_t bytes = 0;
+  for (int i = 0; i < 50; ++i) {
+    const std::optional<ReadObject> read = pipeline.Next();
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->object.header.id, "O" + std::to_string(i));
+    EXPECT_EQ(read->formatVersion, 2);
+    EXPECT_GT(read->bytesRead, bytes);
+    bytes = read->bytesRead;
+  }
+  EXPECT_THROW(pipeline.Next(), ToolError);
+}
+
+TEST(ObjectPipeline, CanBeLeftBeforeTheEnd) {
+  std::istringstream in(ManyObjects(10000, R"({"id": "last"})"));
+  JsonObjectReader reader(in, Encoding::kCp1252);
+  {
+    ObjectPipeline pipeline(reader);
+    ASSERT_TRUE(pipeline.Next().has_value());
+  }  // stops the reading thread, which holds at most a few objects
+  std::istringstream empty(R"({"objects": []})");
+  JsonObjectReader none(empty, Encoding::kCp1252);
+  ObjectPipeline pipeline(none);
+  EXPECT_FALSE(pipeline.Next().has_value());
+  EXPECT_FALSE(pipeline.Next().has_value());
 }
 
 }  // namespace
