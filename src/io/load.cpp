@@ -20,11 +20,20 @@ std::unique_ptr<platform::InputFile> LoadStore(platform::Platform& platform, COb
   return file;
 }
 
+// A save writes a file of its own, which may take its chunks from a thread
+// of the writer's. The Windows library keeps to the calling thread, so that
+// it needs no threads runtime beside it.
+#ifdef _WIN32
+constexpr OutputSink::Writes kSaveWrites = OutputSink::Writes::kInline;
+#else
+constexpr OutputSink::Writes kSaveWrites = OutputSink::Writes::kInBackground;
+#endif
+
 bool SaveStore(platform::Platform& platform, const CObjectStore& store, const std::string& path) {
   try {
     std::unique_ptr<platform::OutputFile> output = platform.BeginReplace(path);
-    return output != nullptr && WriteDocument(store, *output, platform::kTextLineEnd) &&
-           output->Commit();
+    return output != nullptr &&
+           WriteDocument(store, *output, platform::kTextLineEnd, kSaveWrites) && output->Commit();
   } catch (const std::bad_alloc&) {
     return false;  // the unfinished replacement is discarded; the caller reports it
   }

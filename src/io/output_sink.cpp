@@ -2,16 +2,21 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 namespace kuv::io {
 
-OutputSink::OutputSink(platform::OutputFile& file, platform::LineEnd lineEnd, std::size_t chunkSize)
+OutputSink::OutputSink(platform::OutputFile& file, platform::LineEnd lineEnd, std::size_t chunkSize,
+                       Writes writes)
     : file_(file),
       lineEnd_(lineEnd),
       chunkSize_(std::max<std::size_t>(chunkSize, 1)),
-      capacity_(std::min(chunkSize_, kFirstBuffer)) {
+      capacity_(std::min(chunkSize_, kFirstBuffer)),
+      writes_(writes) {
   buffer_.reset(new char[capacity_]);
 }
+
+OutputSink::~OutputSink() = default;
 
 bool OutputSink::Grow(std::size_t needed) {
   if (capacity_ >= chunkSize_) return false;
@@ -37,8 +42,9 @@ void OutputSink::Append(std::string_view text) {
   std::memcpy(buffer_.get() + used_, text.data(), head);
   used_ = capacity_;
   text.remove_prefix(head);
-  Flush();
+  Pass();
   if (text.size() >= capacity_) {
+    WaitForBackground();
     if (!failed_ && !file_.Write(text.data(), text.size())) failed_ = true;
     return;
   }
@@ -61,9 +67,32 @@ void OutputSink::AppendText(std::string_view text) {
 }
 
 bool OutputSink::Flush() {
+  WaitForBackground();
   if (used_ != 0 && !failed_ && !file_.Write(buffer_.get(), used_)) failed_ = true;
   used_ = 0;  // after a failure the buffer is only scratch space
   return !failed_;
+}
+
+void OutputSink::Pass() {
+  if (writes_ == Writes::kInBackground && capacity_ == chunkSize_ && !failed_) {
+    if (background_ == nullptr) {
+      try {
+        background_ = std::make_unique<ChunkWriter>(file_, chunkSize_);
+      } catch (const std::system_error&) {
+        writes_ = Writes::kInline;  // no thread to be had: write here
+      }
+    }
+    if (background_ != nullptr) {
+      buffer_ = background_->Hand(std::move(buffer_), used_);
+      used_ = 0;
+      return;
+    }
+  }
+  Flush();
+}
+
+void OutputSink::WaitForBackground() {
+  if (background_ != nullptr && !background_->Wait()) failed_ = true;
 }
 
 }  // namespace kuv::io

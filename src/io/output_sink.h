@@ -11,6 +11,7 @@
 #include <memory>
 #include <string_view>
 
+#include "io/chunk_writer.h"
 #include "platform/platform.h"
 
 namespace kuv::io {
@@ -19,8 +20,15 @@ class OutputSink {
  public:
   static constexpr std::size_t kDefaultChunkSize = std::size_t{1} << 20;
 
+  // With Writes::kInBackground, whole chunks go to the file on a thread of
+  // its own once the document has filled one; the file must then take
+  // writes from another thread (a file of our own does, a caller's stream
+  // might be in use by the caller between writes).
+  enum class Writes { kInline, kInBackground };
+
   OutputSink(platform::OutputFile& file, platform::LineEnd lineEnd,
-             std::size_t chunkSize = kDefaultChunkSize);
+             std::size_t chunkSize = kDefaultChunkSize, Writes writes = Writes::kInline);
+  ~OutputSink();
   OutputSink(const OutputSink&) = delete;
   OutputSink& operator=(const OutputSink&) = delete;
 
@@ -28,7 +36,7 @@ class OutputSink {
   // directly.
   void Append(std::string_view bytes);
   void Append(char c) {
-    if (used_ == capacity_ && !Grow(1)) Flush();
+    if (used_ == capacity_ && !Grow(1)) Pass();
     buffer_[used_++] = c;
   }
 
@@ -75,8 +83,9 @@ class OutputSink {
     return room;
   }
 
-  // Hands the buffered bytes to the file. Returns false once any write has
-  // failed; from then on everything appended is dropped.
+  // Hands the buffered bytes to the file, and returns once every byte
+  // appended is written. Returns false once any write has failed; from then
+  // on everything appended is dropped.
   bool Flush();
   bool ok() const { return !failed_; }
 
@@ -89,6 +98,11 @@ class OutputSink {
   // Makes room for needed more bytes by growing the buffer while it is
   // smaller than a chunk; false when it is a whole chunk already.
   bool Grow(std::size_t needed);
+  // Passes a full buffer on: in the background where allowed, else as
+  // Flush does.
+  void Pass();
+  // Waits for the chunk in flight, so that what follows is written after it.
+  void WaitForBackground();
 
   platform::OutputFile& file_;
   platform::LineEnd lineEnd_;
@@ -97,6 +111,8 @@ class OutputSink {
   std::size_t capacity_;
   std::size_t used_ = 0;
   bool failed_ = false;
+  Writes writes_;
+  std::unique_ptr<ChunkWriter> background_;  // made with the first full chunk
 };
 
 }  // namespace kuv::io

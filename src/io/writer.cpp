@@ -244,8 +244,8 @@ bool ObjectStreamWriter::Finish() {
 }
 
 bool WriteDocument(const CObjectStore& store, platform::OutputFile& output,
-                   platform::LineEnd lineEnd) {
-  OutputSink sink(output, lineEnd);
+                   platform::LineEnd lineEnd, OutputSink::Writes writes) {
+  OutputSink sink(output, lineEnd, OutputSink::kDefaultChunkSize, writes);
   DocumentWriter(sink).WriteStore(store);
   return sink.Flush();
 }

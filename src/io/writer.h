@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "io/output_sink.h"
 #include "model/object_store.h"
 #include "platform/platform.h"
 
@@ -13,7 +14,8 @@ namespace kuv::io {
 // line ends unless told otherwise; a file of this platform takes those of
 // platform::kTextLineEnd. Returns false when a write to output failed.
 bool WriteDocument(const CObjectStore& store, platform::OutputFile& output,
-                   platform::LineEnd lineEnd = platform::LineEnd::kLf);
+                   platform::LineEnd lineEnd = platform::LineEnd::kLf,
+                   OutputSink::Writes writes = OutputSink::Writes::kInline);
 
 // Writes a document one business object at a time, for a caller that never
 // holds the whole document: the bytes equal WriteDocument's for a store of

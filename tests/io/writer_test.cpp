@@ -331,5 +331,37 @@ TEST(OutputSink, DropsEverythingAfterAFailure) {
   EXPECT_EQ(output.writeSizes.size(), calls);
 }
 
+// Chunks written on the writer's own thread arrive whole, in order, and a
+// failed one stops everything after it.
+TEST(OutputSink, BackgroundWritesKeepOrderAndReportFailures) {
+  CObjectStore store;
+  FillRows(store, 100000);
+  const std::string inline_text = WrittenText(store);
+  MemoryOutput output;
+  ASSERT_TRUE(io::WriteDocument(store, output, platform::LineEnd::kLf,
+                                io::OutputSink::Writes::kInBackground));
+  EXPECT_TRUE(output.bytes == inline_text);
+  ASSERT_GE(output.writeSizes.size(), 3u);
+
+  MemoryOutput pieces;
+  {
+    io::OutputSink sink(pieces, platform::LineEnd::kLf, 5, io::OutputSink::Writes::kInBackground);
+    std::string expected;
+    for (int i = 0; i < 200; ++i) {
+      const std::string piece = std::string(static_cast<std::size_t>(i % 13), 'a' + i % 26) + "|";
+      sink.Append(piece);
+      expected += piece;
+    }
+    ASSERT_TRUE(sink.Flush());
+    EXPECT_EQ(pieces.bytes, expected);
+  }
+
+  MemoryOutput failing;
+  failing.failAfterBytes = io::OutputSink::kDefaultChunkSize + 10;
+  EXPECT_FALSE(io::WriteDocument(store, failing, platform::LineEnd::kLf,
+                                 io::OutputSink::Writes::kInBackground));
+  EXPECT_EQ(failing.writeSizes.size(), 2u);  // nothing after the failed chunk
+}
+
 }  // namespace
 }  // namespace kuv
