@@ -100,10 +100,19 @@ BusinessObject CsvObject(const Document& document, const std::string& file,
   if (!options.object.empty()) return ChosenObject(document, file, options);
   if (document.size() == 0) throw DataError(file + " holds no object");
   if (document.size() > 1) {
+    // A few IDs show what --object takes; a document of thousands of
+    // objects would otherwise fill the terminal.
+    constexpr std::size_t kShownIds = 10;
     std::vector<std::string> ids;
-    for (const BusinessObject each : document.objects()) ids.emplace_back(each.id());
-    throw UsageError(file + " holds several objects; choose one with --object (" +
-                     Listed(ids, options.encoding) + ")");
+    for (const BusinessObject each : document.objects()) {
+      if (ids.size() == kShownIds) break;
+      ids.emplace_back(each.id());
+    }
+    std::string listed = Listed(ids, options.encoding);
+    if (document.size() > kShownIds) {
+      listed += " and " + std::to_string(document.size() - kShownIds) + " more";
+    }
+    throw UsageError(file + " holds several objects; choose one with --object (" + listed + ")");
   }
   return document.objects()[0];
 }

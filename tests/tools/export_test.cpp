@@ -203,5 +203,19 @@ TEST_F(Export, FailuresLeaveNoOutputFileAndKeepAnExistingOne) {
   EXPECT_THAT(run.err, HasSubstr("cannot write"));
 }
 
+TEST_F(Export, CsvOfADocumentOfManyObjectsNamesAFewOfThem) {
+  std::string document = "<?xml version='1.0'?>\n<KUV Version='2.0'>\n";
+  for (int i = 0; i < 12; ++i) {
+    document += "<BusinessObject ID='O" + std::to_string(i) +
+                "' Author='' Version='' WellID='' Date='20021001T14:05:00000'>\n"
+                "<DataDescription>\n</DataDescription>\n</BusinessObject>\n";
+  }
+  WriteFile(Path("many.kuv"), document + "</KUV>\n");
+  const ToolRun run = Run({"export", Path("many.kuv"), "--format", "csv"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_THAT(run.err, HasSubstr("choose one with --object (O0, O1, O2, O3, O4, O5, O6, O7, O8, "
+                                 "O9 and 2 more)\n"));
+}
+
 }  // namespace
 }  // namespace kuv::tool
