@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "document_walk.h"
 #include "harness.h"
 #include "kuv/document.hpp"
 #include "kuv/kuv.h"
@@ -103,24 +104,8 @@ int CompareOpen(const std::string& path, int runs) {
 
 // Opens and walks one document; the count of values seen.
 std::int64_t OpenAndWalk(const std::string& path) {
-  const kuv::Document document = kuv::Document::Open(path);
-  std::int64_t values = 0;
-  std::size_t bytes = 0;
-  for (const kuv::BusinessObject object : document.objects()) {
-    std::vector<kuv::Table> pending(object.tables().begin(), object.tables().end());
-    while (!pending.empty()) {
-      const kuv::Table table = pending.back();
-      pending.pop_back();
-      for (const kuv::Row row : table.rows()) {
-        for (const kuv::Value value : row.values()) {
-          ++values;
-          bytes += value.field.size() + value.text.size();
-        }
-        for (const kuv::Table child : row.child_tables()) pending.push_back(child);
-      }
-    }
-  }
-  return bytes > 0 ? values : 0;
+  const kuv_bench::WalkCounts counts = kuv_bench::WalkAllValues(kuv::Document::Open(path));
+  return counts.bytes > 0 ? counts.values : 0;
 }
 
 // Seconds to open and walk every document on this many threads.

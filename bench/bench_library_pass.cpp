@@ -6,8 +6,8 @@
 //   kuv_bench_library_pass DOCUMENT SAVED
 #include <cstdio>
 #include <exception>
-#include <vector>
 
+#include "document_walk.h"
 #include "harness.h"
 #include "kuv/document.hpp"
 
@@ -20,27 +20,11 @@ int main(int argc, char** argv) {
     using kuv_bench::TimeSeconds;
     kuv::Document document;
     const double open = TimeSeconds([&] { document = kuv::Document::Open(argv[1]); });
-    std::size_t values = 0;
-    std::size_t bytes = 0;
-    const double walk = TimeSeconds([&] {
-      for (const kuv::BusinessObject object : document.objects()) {
-        std::vector<kuv::Table> pending(object.tables().begin(), object.tables().end());
-        while (!pending.empty()) {
-          const kuv::Table table = pending.back();
-          pending.pop_back();
-          for (const kuv::Row row : table.rows()) {
-            for (const kuv::Value value : row.values()) {
-              ++values;
-              bytes += value.field.size() + value.text.size();
-            }
-            for (const kuv::Table child : row.child_tables()) pending.push_back(child);
-          }
-        }
-      }
-    });
+    kuv_bench::WalkCounts counts;
+    const double walk = TimeSeconds([&] { counts = kuv_bench::WalkAllValues(document); });
     const double save = TimeSeconds([&] { document.Save(argv[2]); });
-    std::printf("open %.3f walk %.3f save %.3f values %zu bytes %zu peak_kb %lld\n", open, walk,
-                save, values, bytes,
+    std::printf("open %.3f walk %.3f save %.3f values %lld bytes %zu peak_kb %lld\n", open, walk,
+                save, static_cast<long long>(counts.values), counts.bytes,
                 static_cast<long long>(kuv_bench::PeakResidentBytes() / 1024));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
