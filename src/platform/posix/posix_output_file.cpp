@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/explained_replacement.h"
 #include "platform/output_file.h"
 #include "platform/posix/posix_descriptor.h"
 #include "platform/posix/posix_io.h"
@@ -25,32 +26,7 @@ std::string Reason(int error) {
   return std::generic_category().message(error);
 }
 
-std::unique_ptr<ExplainedOutputFile> Refused(std::string* whyNot, std::string why) {
-  if (whyNot != nullptr) *whyNot = std::move(why);
-  return nullptr;
-}
-
-// A file replaced through a temporary beside it; errno after a failure
-// says why.
-class ReplacedFile : public ExplainedOutputFile {
- public:
-  explicit ReplacedFile(std::unique_ptr<OutputFile> file) : file_(std::move(file)) {}
-  bool Write(const char* data, std::size_t size) override {
-    return Noted(file_->Write(data, size));
-  }
-  bool Commit() override { return Noted(file_->Commit()); }
-  std::string WhyFailed() const override { return why_; }
-  std::string TemporaryPath() const override { return file_->TemporaryPath(); }
-
- private:
-  bool Noted(bool ok) {
-    if (!ok && why_.empty()) why_ = Reason(errno);
-    return ok;
-  }
-
-  std::unique_ptr<OutputFile> file_;
-  std::string why_;  // of the first failure
-};
+std::string ReasonOfErrno() { return Reason(errno); }
 
 // A device or pipe, written in place: there is nothing to replace, and
 // nothing to make durable.
@@ -113,7 +89,7 @@ std::unique_ptr<ExplainedOutputFile> BeginOutputFile(const std::string& path, st
   }
   std::unique_ptr<OutputFile> file = posix::BeginFileReplacement(path);
   if (!file) return Refused(whyNot, Reason(errno));
-  return std::make_unique<ReplacedFile>(std::move(file));
+  return std::make_unique<ExplainedReplacement>(std::move(file), ReasonOfErrno);
 }
 
 }  // namespace kuv::platform

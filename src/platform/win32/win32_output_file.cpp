@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/explained_replacement.h"
 #include "platform/output_file.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_handle.h"
@@ -38,32 +39,7 @@ std::string Reason(DWORD error) {
   return std::string(text, length);
 }
 
-std::unique_ptr<ExplainedOutputFile> Refused(std::string* whyNot, std::string why) {
-  if (whyNot != nullptr) *whyNot = std::move(why);
-  return nullptr;
-}
-
-// A file replaced through a temporary beside it; the last error after a
-// failure says why.
-class ReplacedFile : public ExplainedOutputFile {
- public:
-  explicit ReplacedFile(std::unique_ptr<OutputFile> file) : file_(std::move(file)) {}
-  bool Write(const char* data, std::size_t size) override {
-    return Noted(file_->Write(data, size));
-  }
-  bool Commit() override { return Noted(file_->Commit()); }
-  std::string WhyFailed() const override { return why_; }
-  std::string TemporaryPath() const override { return file_->TemporaryPath(); }
-
- private:
-  bool Noted(bool ok) {
-    if (!ok && why_.empty()) why_ = Reason(::GetLastError());
-    return ok;
-  }
-
-  std::unique_ptr<OutputFile> file_;
-  std::string why_;  // of the first failure
-};
+std::string ReasonOfLastError() { return Reason(::GetLastError()); }
 
 // A device or pipe, written in place: there is nothing to replace, and
 // nothing to make durable (a console refuses FlushFileBuffers).
@@ -111,7 +87,7 @@ std::unique_ptr<ExplainedOutputFile> BeginOutputFile(const std::string& path, st
   }
   std::unique_ptr<OutputFile> file = win32::BeginFileReplacement(path);
   if (!file) return Refused(whyNot, Reason(::GetLastError()));
-  return std::make_unique<ReplacedFile>(std::move(file));
+  return std::make_unique<ExplainedReplacement>(std::move(file), ReasonOfLastError);
 }
 
 }  // namespace kuv::platform
