@@ -7,11 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "frame/library_state.h"
+#include "kuv/kuv.h"
 #include "model/business_object.h"
 #include "support/fake_platform.h"
 
@@ -22,6 +27,19 @@ class EditingTest : public ::testing::Test {
   // Attached as if a template had been read; tests fill the template
   // store themselves.
   EditingTest() { CurrentState()->TEST_SetAttached(true); }
+  ~EditingTest() override { std::filesystem::remove(savedPath_); }
+
+  // Saves the data store with KuvSave to a scratch file of the test's own
+  // and gives back the file's bytes.
+  std::string Saved() {
+    char* message = nullptr;
+    EXPECT_EQ(KuvSave(savedPath_.string().c_str(), &message), 1) << (message ? message : "");
+    std::ifstream in(savedPath_, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  const std::filesystem::path& savedPath() const { return savedPath_; }
 
   LibraryState& state() { return *CurrentState(); }
   CBusinessObject* DataObject(int i) { return state().dataStore().GetAt(i); }
@@ -50,6 +68,11 @@ class EditingTest : public ::testing::Test {
 
   FakePlatform platform;
   LoadedLibrary library{platform};
+
+ private:
+  std::filesystem::path savedPath_ =
+      std::filesystem::temp_directory_path() /
+      ("kuv_editing_" + std::to_string(std::random_device{}()) + ".kuv");
 };
 
 // "A(a1=1 a2=2 B(b1=3))(a1=4) Z(z1=5)": each table is its name followed by

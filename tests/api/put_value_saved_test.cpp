@@ -92,23 +92,7 @@ const std::vector<Example>& Examples() {
 
 class SavedPlacement : public testing::EditingTest {
  protected:
-  SavedPlacement()
-      : path_(std::filesystem::temp_directory_path() /
-              ("kuv_saved_placement_" + std::to_string(std::random_device{}()) + ".kuv")) {
-    AddPlacementTemplate("Well");
-  }
-  ~SavedPlacement() override { std::filesystem::remove(path_); }
-
-  std::string Saved() {
-    char* message = nullptr;
-    EXPECT_EQ(KuvSave(path_.string().c_str(), &message), 1) << (message ? message : "");
-    std::ifstream in(path_, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  std::filesystem::path path_;
+  SavedPlacement() { AddPlacementTemplate("Well"); }
 };
 
 TEST_F(SavedPlacement, WorkedExamplesWriteTheirTrees) {

@@ -40,28 +40,14 @@ std::vector<std::string> BadNames() {
 
 class StorableText : public testing::EditingTest {
  protected:
-  StorableText()
-      : path_(std::filesystem::temp_directory_path() /
-              ("kuv_storable_" + std::to_string(std::random_device{}()) + ".kuv")) {
-    AddPlacementTemplate("Well");
-  }
-  ~StorableText() override { std::filesystem::remove(path_); }
-
-  std::string Saved() {
-    char* message = nullptr;
-    EXPECT_EQ(KuvSave(path_.string().c_str(), &message), 1) << (message ? message : "");
-    std::ifstream in(path_, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  StorableText() { AddPlacementTemplate("Well"); }
 
   // The saved data store, read back into a store of its own.
   std::string SaveAndCompareWithReadBack() {
     Saved();
     CObjectStore readBack;
     CErrorInfo error;
-    auto input = platform.OpenInput(path_.string(), platform::Sharing::kShared);
+    auto input = platform.OpenInput(savedPath().string(), platform::Sharing::kShared);
     if (!input) return "the saved file cannot be opened";
     io::ReadDocument(readBack, error, *input);
     if (error.code != kNoError) return "reading back failed: " + error.message;
@@ -79,7 +65,6 @@ class StorableText : public testing::EditingTest {
     EXPECT_EQ(Saved(), before);
   }
 
-  std::filesystem::path path_;
 };
 
 TEST_F(StorableText, HeaderTextsOfNewAndRewrittenObjectsAreRefused) {
