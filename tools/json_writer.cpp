@@ -1,5 +1,6 @@
 #include "json_writer.h"
 
+#include <cstring>
 #include <initializer_list>
 #include <optional>
 #include <string_view>
@@ -61,6 +62,33 @@ class JsonDocumentWriter::Emitter {
     buffer_ += '}';
   }
 
+  // The same for an object of two members, in one copy when neither text
+  // needs escaping, as most values do not. The keys are the writer's own.
+  void FlatPair(std::string_view firstKey, std::string_view first, std::string_view secondKey,
+                std::string_view second) {
+    if (!IsPlain(first) || !IsPlain(second)) {
+      FlatObject({{firstKey, first}, {secondKey, second}});
+      return;
+    }
+    Element();
+    const std::size_t at = buffer_.size();
+    buffer_.resize(at + 16 + firstKey.size() + first.size() + secondKey.size() + second.size());
+    char* out = buffer_.data() + at;
+    const auto put = [&out](std::string_view text) {
+      if (!text.empty()) std::memcpy(out, text.data(), text.size());
+      out += text.size();
+    };
+    put("{\"");
+    put(firstKey);
+    put("\": \"");
+    put(first);
+    put("\", \"");
+    put(secondKey);
+    put("\": \"");
+    put(second);
+    put("\"}");
+  }
+
   void EndDocument() {
     buffer_ += '\n';
     Flush();
@@ -98,6 +126,15 @@ class JsonDocumentWriter::Emitter {
     hasMembers_.pop_back();
     if (hadMembers) NewLine();
     buffer_ += bracket;
+  }
+
+  static bool IsPlain(std::string_view text) {
+    bool plain = true;
+    for (const char c : text) {
+      const auto byte = static_cast<unsigned char>(c);
+      plain &= byte >= 0x20 && byte != '"' && byte != '\\';
+    }
+    return plain;
   }
 
   // The text is UTF-8 already; only quotes, backslashes and control
@@ -303,7 +340,7 @@ void JsonDocumentWriter::WriteObject(const BusinessObject& object) {
         break;
       case ContentStep::kValue: {
         const Place where{walk.table(), item.name};
-        json.FlatObject({{"field", decode(item.name, where)}, {"value", decode(item.text, where)}});
+        json.FlatPair("field", decode(item.name, where), "value", decode(item.text, where));
         if (progress_ != nullptr) progress_->Update(++valuesWritten_);
         break;
       }
