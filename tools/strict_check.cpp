@@ -41,7 +41,33 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
+// A decimal number such as "-12.5e3", ".5" or "7.": every such text reads
+// whole with strtod, and most values of a document are one, so strtod is
+// asked only about the rest (infinities, NaN, and what is no number).
+bool IsPlainDecimal(std::string_view text) {
+  std::size_t i = 0;
+  const auto digits = [&] {
+    const std::size_t start = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return i - start;
+  };
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t mantissa = digits();
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (digits() == 0) return false;
+  }
+  return i == text.size();
+}
+
 bool IsFloat(std::string_view text) {
+  if (IsPlainDecimal(text)) return true;
   // strtod would take these, and a reader of the value would not.
   if (text.find_first_of(" \t\r\n") != std::string_view::npos) return false;
   if (text.find("0x") != std::string_view::npos || text.find("0X") != std::string_view::npos) {

@@ -111,6 +111,13 @@ TEST(StrictValues, KindsReadAsTheFramesReadThem) {
   EXPECT_FALSE(FitsKind("1,5", ValueKind::kFloat));
   EXPECT_FALSE(FitsKind("0x10", ValueKind::kFloat));
   EXPECT_FALSE(FitsKind("1 2", ValueKind::kFloat));
+  // Decimal forms at their edges, and what only strtod knows.
+  for (const char* number : {"7.", ".5", "+.5E-3", "-0", "1e5", "inf", "-Infinity", "nan"}) {
+    EXPECT_TRUE(FitsKind(number, ValueKind::kFloat)) << number;
+  }
+  for (const char* text : {".", "-", "e5", "1e", "1e+", "1.5.5", "--1", "1e5x", "nanx"}) {
+    EXPECT_FALSE(FitsKind(text, ValueKind::kFloat)) << text;
+  }
   EXPECT_TRUE(FitsKind("-42", ValueKind::kInteger));
   EXPECT_FALSE(FitsKind("4.2", ValueKind::kInteger));
   EXPECT_FALSE(FitsKind("-", ValueKind::kInteger));
