@@ -76,6 +76,10 @@ def main():
         ("show", [tool, "show", document], (0,)),
         ("export --format json", [tool, "export", document, "--format", "json", "-o", json_path],
          (0,)),
+        # The JSON is about three times the document: the same export to
+        # /dev/null shows what the disk adds.
+        ("  the same to /dev/null", [tool, "export", document, "--format", "json", "-o", os.devnull],
+         (0,)),
         ("import (format version 2)", [tool, "import", json_path, "-o", imported], (0,)),
     ]
     missed = []
@@ -84,7 +88,7 @@ def main():
         time_ratio = seconds / library_seconds
         memory_ratio = peak / size
         print(f"{name:<34} {seconds:8.2f} {time_ratio:10.2f} {peak / 1e6:8.0f} {memory_ratio:7.2f}")
-        if time_ratio > TIME_TARGET:
+        if time_ratio > TIME_TARGET and not name.startswith(" "):
             missed.append(f"{name}: {time_ratio:.2f}x the library's time")
         if memory_ratio > MEMORY_TARGET:
             missed.append(f"{name}: {memory_ratio:.2f}x the file in memory")
