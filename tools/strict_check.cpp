@@ -104,19 +104,6 @@ bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 
 
 }  // namespace
 
-ValueKind KindOfType(std::string_view type) {
-  type = Trimmed(type);
-  if (IsOneOf(type, {"float", "double", "real", "number", "numeric", "decimal", "single"})) {
-    return ValueKind::kFloat;
-  }
-  if (IsOneOf(type, {"int", "integer", "long", "short", "int32", "int64"})) {
-    return ValueKind::kInteger;
-  }
-  if (IsOneOf(type, {"bool", "boolean", "logical"})) return ValueKind::kBoolean;
-  if (IsOneOf(type, {"date", "datetime", "timestamp"})) return ValueKind::kDate;
-  return ValueKind::kText;
-}
-
 bool IsValidDate(std::string_view text) {
   const std::optional<DateParts> parts = ParseDate(text);
   if (!parts) return false;

@@ -34,10 +34,6 @@ struct StrictReport {
 
 inline constexpr std::size_t kMaxFindings = 1000;
 
-// The kind of value a field's type names, as the Python frames read them.
-enum class ValueKind { kText, kFloat, kInteger, kBoolean, kDate };
-ValueKind KindOfType(std::string_view type);
-
 // Whether text (surrounding blanks aside) reads as a value of that kind;
 // an empty text is a missing value and always fits.
 bool FitsKind(std::string_view text, ValueKind kind);

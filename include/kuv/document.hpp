@@ -108,6 +108,14 @@ KUV_DOCUMENT_API std::string FormatDate(const DateParts& parts);
 // minute 0..59), as KuvStringToDate decides.
 KUV_DOCUMENT_API std::optional<DateParts> ParseDate(std::string_view text);
 
+// What a field's declared type says its values are: "float", "double",
+// "real", "number", "numeric", "decimal" and "single" name floats; "int",
+// "integer", "long", "short", "int32" and "int64" integers; "bool",
+// "boolean" and "logical" booleans; "date", "datetime" and "timestamp"
+// dates, in any case and with blanks around them. Anything else is text.
+enum class ValueKind { kText, kFloat, kInteger, kBoolean, kDate };
+KUV_DOCUMENT_API ValueKind KindOfType(std::string_view type);
+
 // Why a text cannot be stored in its place in a document (the rules at the
 // top of this file), or null when it can. The reasons are short sentences
 // such as "it holds an apostrophe, which ends an attribute".

@@ -108,19 +108,6 @@ constexpr std::int64_t kNanosecondsPerDay = 1440 * kNanosecondsPerMinute;
 
 }  // namespace
 
-CellKind KindOfType(std::string_view type) {
-  type = Trimmed(type);
-  if (IsOneOf(type, {"float", "double", "real", "number", "numeric", "decimal", "single"})) {
-    return CellKind::kFloat;
-  }
-  if (IsOneOf(type, {"int", "integer", "long", "short", "int32", "int64"})) {
-    return CellKind::kInteger;
-  }
-  if (IsOneOf(type, {"bool", "boolean", "logical"})) return CellKind::kBoolean;
-  if (IsOneOf(type, {"date", "datetime", "timestamp"})) return CellKind::kDate;
-  return CellKind::kText;
-}
-
 std::optional<std::int64_t> DateTextNanoseconds(std::string_view text) {
   if (text.size() != 20 || text[8] != 'T' || text[11] != ':' || text[14] != ':') {
     return std::nullopt;

@@ -8,17 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "kuv/document.hpp"
 #include "table_cells.h"
 
 namespace kuv::python {
 
-enum class CellKind { kText, kFloat, kInteger, kBoolean, kDate };
-
-// The kind of a declared type, whatever its case: "float", "double",
-// "real", "number" and "decimal" are floats; "int", "integer", "long" and
-// "short" integers; "bool", "boolean" and "logical" booleans; "date",
-// "datetime" and "timestamp" dates; anything else is text.
-CellKind KindOfType(std::string_view type);
+// A column's kind is the one its declared type names (kuv::KindOfType).
+using CellKind = ValueKind;
 
 struct TypedCells {
   CellKind kind = CellKind::kText;
