@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "chunked_input.h"
@@ -52,6 +53,15 @@ void TouchValueList(const ValueList& list) {
   g_touched = total;
 }
 
+// Whether these bytes are new to this process. Kept as hashes, and
+// forgotten when there are many, so that memory stays bounded.
+bool FirstSeen(std::string_view bytes) {
+  static std::unordered_set<std::size_t> seen;
+  constexpr std::size_t kMostRemembered = 1 << 20;
+  if (seen.size() >= kMostRemembered) seen.clear();
+  return seen.insert(std::hash<std::string_view>{}(bytes)).second;
+}
+
 void CheckWriter(const CObjectStore& store) {
   StringOutput whole;
   Expect(io::WriteDocument(store, whole), "writing to memory succeeds");
@@ -66,7 +76,10 @@ void CheckWriter(const CObjectStore& store) {
   Expect(!io::WriteDocument(store, failing), "a failed write is reported");
 
   // What was written need not come back as it was (rows are not marked),
-  // but reading it again must be as safe as reading anything else.
+  // but reading it again must be as safe as reading anything else. The
+  // reader gives the same bytes the same store, and many inputs write the
+  // same document, so bytes read once are not read again.
+  if (!FirstSeen(text)) return;
   CObjectStore again;
   CErrorInfo error;
   ChunkedInput input(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), 4096, 4096,
@@ -74,22 +87,15 @@ void CheckWriter(const CObjectStore& store) {
   io::ReadDocument(again, error, input);
 }
 
-// The bytes read in one piece: what every other way of reading them must
-// build.
-struct WholeRead {
-  int code;
+// What the library made of the bytes as its data document: the store that
+// every other way of reading them must build, and KuvOpen's message, which
+// names the reader's error (empty when there was none).
+struct LibraryRead {
   std::string description;
+  std::string message;
 };
 
-WholeRead ReadWhole(const std::uint8_t* data, std::size_t size) {
-  CObjectStore store;
-  CErrorInfo error;
-  ChunkedInput input(data, size, SIZE_MAX, SIZE_MAX, false);
-  io::ReadDocument(store, error, input);
-  return {error.code, DescribeStore(store)};
-}
-
-void ReadInMemory(const std::uint8_t* data, std::size_t size, const WholeRead& whole) {
+void ReadInMemory(const std::uint8_t* data, std::size_t size, const LibraryRead& opened) {
   std::uint8_t control = size > 0 ? data[0] : 0;
   std::size_t first = kChunkSizes[control & 0x0f];
   std::size_t second = kSecondChunkSizes[(control >> 4) & 0x03];
@@ -106,11 +112,11 @@ void ReadInMemory(const std::uint8_t* data, std::size_t size, const WholeRead& w
   Expect((error.code == kNoError) == error.message.empty(), "an error comes with its message");
   if (error.code == kErrorNotKuv) Expect(store.GetCount() == 0, "no object precedes the root");
 
-  // Where the reads end must not matter: the same bytes read in one piece
-  // give the same store and the same error.
+  // Where the reads end must not matter: the library read the same bytes
+  // in one piece into the same store, with the same error.
   if (!failAtEnd) {
-    Expect(whole.code == error.code, "block boundaries do not change the reader's error");
-    Expect(whole.description == DescribeStore(store),
+    Expect(opened.message == error.message, "block boundaries do not change the reader's error");
+    Expect(opened.description == DescribeStore(store),
            "block boundaries do not change what the reader builds");
   }
 
@@ -217,15 +223,7 @@ void EditOpenedObjects() {
   for (int i = 0; i < count; ++i) Touch({names[i]});
 }
 
-// A store that the library loaded from the bytes holds what they give in
-// memory (both start empty, with an empty version text).
-void ExpectLoadedAsRead(const CObjectStore& store, const WholeRead& whole) {
-  Expect(DescribeStore(store) == whole.description,
-         "a file reads into what its bytes give in memory");
-}
-
-void ReadThroughLibrary(const std::uint8_t* data, std::size_t size, const WholeRead& whole,
-                        bool onDisk) {
+LibraryRead ReadThroughLibrary(const std::uint8_t* data, std::size_t size, bool onDisk) {
   FuzzEnvironment& environment = FuzzEnvironment::Get();
   environment.UseDisk(onDisk);
   static const std::string input = environment.PathOf("input.kvt");
@@ -239,8 +237,9 @@ void ReadThroughLibrary(const std::uint8_t* data, std::size_t size, const WholeR
   int attached = KuvAttach(&message);
   Expect(message != nullptr, "KuvAttach always hands a message out");
   Expect((attached == 1) == (*message == '\0'), "KuvAttach succeeds exactly without a message");
-  ExpectLoadedAsRead(CurrentState()->templateStore(), whole);
-  if (attached == 1) Expect(whole.code == kNoError, "an attached template read without error");
+  // Both stores start empty, with an empty version text, so the same bytes
+  // give both the same content.
+  const std::string asTemplate = DescribeStore(CurrentState()->templateStore());
   if (attached == 1) {
     CreateFromTemplate();
     WalkObjects();
@@ -254,8 +253,9 @@ void ReadThroughLibrary(const std::uint8_t* data, std::size_t size, const WholeR
   int opened = KuvOpen(input.c_str(), &message, keepOpen ? 1 : 0);
   Expect(message != nullptr, "an attached KuvOpen always hands a message out");
   Expect((opened == 1) == (*message == '\0'), "KuvOpen succeeds exactly without a message");
-  ExpectLoadedAsRead(CurrentState()->dataStore(), whole);
-  Expect((opened == 1) == (whole.code == kNoError), "KuvOpen fails exactly on a reading error");
+  LibraryRead read{DescribeStore(CurrentState()->dataStore()), message};
+  Expect(read.description == asTemplate, "a file reads into the same store as template and data");
+  if (attached == 1) Expect(opened == 1, "an attached template read without error");
   WalkObjects();
   EditOpenedObjects();
   WalkObjects();
@@ -271,16 +271,18 @@ void ReadThroughLibrary(const std::uint8_t* data, std::size_t size, const WholeR
   environment.RemoveFile(input);
   environment.RemoveFile(saved);
   environment.UseDisk(false);
+  return read;
 }
 
 }  // namespace
 
 void ExerciseReader(const std::uint8_t* data, std::size_t size, DiskUse use) {
-  WholeRead whole = ReadWhole(data, size);
-  ReadInMemory(data, size, whole);
-  ReadThroughLibrary(data, size, whole, false);
+  const LibraryRead inMemory = ReadThroughLibrary(data, size, false);
+  ReadInMemory(data, size, inMemory);
   if (use == DiskUse::kAlways || SampledForDisk(data, size)) {
-    ReadThroughLibrary(data, size, whole, true);
+    const LibraryRead onDisk = ReadThroughLibrary(data, size, true);
+    Expect(onDisk.description == inMemory.description && onDisk.message == inMemory.message,
+           "a file on disk reads as the same file in memory");
   }
 }
 
