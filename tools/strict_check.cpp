@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <initializer_list>
 #include <map>
 #include <optional>
 #include <set>
@@ -16,23 +15,6 @@
 namespace kuv::tool {
 
 namespace {
-
-bool EqualsLower(std::string_view text, std::string_view lower) {
-  if (text.size() != lower.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c =
-        text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
-    if (c != lower[i]) return false;
-  }
-  return true;
-}
-
-bool IsOneOf(std::string_view text, std::initializer_list<std::string_view> names) {
-  for (const std::string_view name : names) {
-    if (EqualsLower(text, name)) return true;
-  }
-  return false;
-}
 
 std::string_view Trimmed(std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -123,7 +105,7 @@ bool FitsKind(std::string_view text, ValueKind kind) {
     case ValueKind::kInteger:
       return IsInteger(text);
     case ValueKind::kBoolean:
-      return IsOneOf(text, {"true", "t", "yes", "y", "1", "false", "f", "no", "n", "0"});
+      return ParseBooleanWord(text).has_value();
     case ValueKind::kDate:
       return IsValidDate(text);
   }

@@ -116,6 +116,11 @@ KUV_DOCUMENT_API std::optional<DateParts> ParseDate(std::string_view text);
 enum class ValueKind { kText, kFloat, kInteger, kBoolean, kDate };
 KUV_DOCUMENT_API ValueKind KindOfType(std::string_view type);
 
+// The value of a boolean word: "true", "t", "yes", "y" and "1" are true;
+// "false", "f", "no", "n" and "0" false, in any case; anything else,
+// blanks included, is none.
+KUV_DOCUMENT_API std::optional<bool> ParseBooleanWord(std::string_view text);
+
 // Why a text cannot be stored in its place in a document (the rules at the
 // top of this file), or null when it can. The reasons are short sentences
 // such as "it holds an apostrophe, which ends an attribute".

@@ -17,23 +17,6 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsLower(std::string_view text, std::string_view lower) {
-  if (text.size() != lower.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (Lower(text[i]) != lower[i]) return false;
-  }
-  return true;
-}
-
-bool IsOneOf(std::string_view text, std::initializer_list<std::string_view> names) {
-  for (std::string_view name : names) {
-    if (EqualsLower(text, name)) return true;
-  }
-  return false;
-}
-
 // A leading "+" is accepted as Python's float() and int() accept it.
 std::string_view WithoutPlus(std::string_view text) {
   if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
@@ -54,12 +37,6 @@ std::optional<std::int64_t> ParseInteger(std::string_view text) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
-}
-
-std::optional<bool> ParseBoolean(std::string_view text) {
-  if (IsOneOf(text, {"true", "t", "yes", "y", "1"})) return true;
-  if (IsOneOf(text, {"false", "f", "no", "n", "0"})) return false;
-  return std::nullopt;
 }
 
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
@@ -192,7 +169,7 @@ TypedCells ConvertCells(const std::vector<Cell>& cells, CellKind kind) {
         }
         break;
       case CellKind::kBoolean:
-        if (const std::optional<bool> value = ParseBoolean(text)) {
+        if (const std::optional<bool> value = ParseBooleanWord(text)) {
           typed.booleans[i] = *value;
           typed.missing[i] = 0;
           converted = true;

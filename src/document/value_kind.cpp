@@ -1,6 +1,8 @@
-// The kinds of value that declared types name, shared by every reader of
-// typed values (the tool's strict check, the Python frames).
+// The kinds of value that declared types name, and the words a boolean
+// value is written as, shared by every reader of typed values (the tool's
+// strict check, the Python frames).
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 
 #include "kuv/document.hpp"
@@ -42,6 +44,12 @@ ValueKind KindOfType(std::string_view type) {
   if (IsOneOf(type, {"bool", "boolean", "logical"})) return ValueKind::kBoolean;
   if (IsOneOf(type, {"date", "datetime", "timestamp"})) return ValueKind::kDate;
   return ValueKind::kText;
+}
+
+std::optional<bool> ParseBooleanWord(std::string_view text) {
+  if (IsOneOf(text, {"true", "t", "yes", "y", "1"})) return true;
+  if (IsOneOf(text, {"false", "f", "no", "n", "0"})) return false;
+  return std::nullopt;
 }
 
 }  // namespace kuv

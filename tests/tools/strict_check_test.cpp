@@ -2,6 +2,7 @@
 // reported with its place, and fails the check; plain check is unchanged.
 #include "strict_check.h"
 
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -128,6 +129,11 @@ TEST(StrictValues, KindsReadAsTheFramesReadThem) {
   EXPECT_FALSE(FitsKind("2024-02-29", ValueKind::kDate));
   EXPECT_EQ(KindOfType("Double"), ValueKind::kFloat);
   EXPECT_EQ(KindOfType("string"), ValueKind::kText);
+  EXPECT_EQ(ParseBooleanWord("TRUE"), true);
+  EXPECT_EQ(ParseBooleanWord("n"), false);
+  EXPECT_EQ(ParseBooleanWord("0"), false);
+  EXPECT_EQ(ParseBooleanWord(" yes"), std::nullopt);  // the caller trims
+  EXPECT_EQ(ParseBooleanWord("truth"), std::nullopt);
 }
 
 }  // namespace
