@@ -15,10 +15,13 @@
 #include "frame/library_state.h"
 #include "kuv/kuv.h"
 #include "support/fake_platform.h"
+#include "support/file_holders.h"
 #include "support/scratch_folder.h"
 
 namespace kuv {
 namespace {
+
+using testing::NobodyHolds;
 
 using testing::FakePlatform;
 using testing::LoadedLibrary;
@@ -75,11 +78,6 @@ class Attach : public ::testing::Test {
     return result;
   }
 
-  // Whether another opener could have the file to itself now.
-  static bool NobodyHolds(const std::string& path) {
-    return platform::DefaultPlatform().OpenInput(path, platform::Sharing::kExclusive) != nullptr;
-  }
-
   FakePlatform platform;
   testing::ScratchFolder folder_;
   std::optional<LoadedLibrary> library_;
@@ -88,7 +86,11 @@ class Attach : public ::testing::Test {
 // ---- Finding the template ------------------------------------------------
 
 TEST_F(Attach, RegistryPathToExistingFileNeedsNoDialogNorRegistryWrite) {
-  LoadWithRegistryPath(std::string(KUV_SOURCE_DIR) + "/examples/Standard.kvt");
+  // The template that ships, as a copy of this test's own: the probe
+  // below shuts every other opener out while it looks.
+  const std::string path = folder_.File("Standard.kvt");
+  std::filesystem::copy_file(std::string(KUV_SOURCE_DIR) + "/examples/Standard.kvt", path);
+  LoadWithRegistryPath(path);
   std::string message = "unset";
   ASSERT_EQ(AttachWith(message), 1);
   EXPECT_EQ(message, "");

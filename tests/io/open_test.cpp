@@ -7,10 +7,13 @@
 #include "io/load.h"
 #include "kuv/kuv.h"
 #include "support/fake_platform.h"
+#include "support/file_holders.h"
 #include "support/scratch_folder.h"
 
 namespace kuv {
 namespace {
+
+using testing::NobodyHolds;
 
 const char kDocument[] =
     "<?xml version='1.0'?>\n<KUV Version='2.0'>\n"
@@ -37,10 +40,6 @@ class Open : public ::testing::Test {
   // Whether another opener could read the file now.
   static bool OthersCanRead(const std::string& path) {
     return platform::DefaultPlatform().OpenInput(path, platform::Sharing::kShared) != nullptr;
-  }
-  // Whether another opener could have the file to itself now.
-  static bool NobodyHolds(const std::string& path) {
-    return platform::DefaultPlatform().OpenInput(path, platform::Sharing::kExclusive) != nullptr;
   }
 
   // Gives the data store an object and moves every cursor into it: it is

@@ -18,6 +18,7 @@
 #include "frame/library_state.h"
 #include "kuv/kuv.h"
 #include "support/fake_platform.h"
+#include "support/file_holders.h"
 #include "support/memory_files.h"
 #include "support/scratch_folder.h"
 
@@ -26,6 +27,7 @@ namespace {
 
 using testing::FakePlatform;
 using testing::LoadedLibrary;
+using testing::NobodyHolds;
 using testing::ReadFileBytes;
 using testing::ScratchFolder;
 using testing::WriteFileBytes;
@@ -87,9 +89,6 @@ class Save : public ::testing::Test {
     char* message = nullptr;
     KuvOpen(path.c_str(), &message, 1);
     ASSERT_FALSE(NobodyHolds(path));
-  }
-  static bool NobodyHolds(const std::string& path) {
-    return platform::DefaultPlatform().OpenInput(path, platform::Sharing::kExclusive) != nullptr;
   }
 
   // Puts the old document at name and returns its path.
