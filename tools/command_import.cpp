@@ -11,6 +11,7 @@
 #include <string>
 
 #include "commands.h"
+#include "counting_input.h"
 #include "file_output.h"
 #include "input_source.h"
 #include "json_reader.h"
@@ -31,7 +32,11 @@ int RunImport(const ImportOptions& options) {
   // a device takes the document as it is written.
   FileOutput out(options.output);
   ProgressBar bar("importing", static_cast<long long>(input.size));
-  JsonObjectReader json(input.stream(), options.encoding);
+  // The bar follows the bytes as the reader takes them, so that it moves
+  // through one large object too.
+  CountingInput counted(input.stream(),
+                        [&bar](std::uint64_t bytes) { bar.Update(static_cast<long long>(bytes)); });
+  JsonObjectReader json(counted, options.encoding);
   ObjectPipeline objects(json);
   DocumentWriter writer(out.stream());
   std::optional<Template> definitions;
@@ -53,7 +58,6 @@ int RunImport(const ImportOptions& options) {
       ImportPlaced(own, *definitions, *object, options.encoding);
     }
     writer.Write(own.objects()[0]);
-    bar.Update(static_cast<long long>(read->bytesRead));
   }
   try {
     writer.Finish();

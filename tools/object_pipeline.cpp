@@ -27,7 +27,7 @@ void ObjectPipeline::Read() {
       std::optional<ObjectContent> object = reader_.Next();
       std::lock_guard<std::mutex> lock(mutex_);
       if (!object) break;
-      ready_.push_back({std::move(*object), reader_.formatVersion(), reader_.bytesRead()});
+      ready_.push_back({std::move(*object), reader_.formatVersion()});
       changed_.notify_all();
     }
   } catch (...) {

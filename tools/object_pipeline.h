@@ -21,7 +21,6 @@ namespace kuv::tool {
 struct ReadObject {
   ObjectContent object;
   int formatVersion;
-  std::uint64_t bytesRead;  // of the JSON, once this object was read
 };
 
 class ObjectPipeline {
