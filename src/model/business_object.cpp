@@ -1,5 +1,7 @@
 #include "model/business_object.h"
 
+#include "model/node_pools.h"
+
 namespace kuv {
 
 void CBusinessObject::SetFieldDef(std::string_view key, std::string_view definition) {
@@ -37,7 +39,7 @@ std::string_view CBusinessObject::GetType(std::string_view table, std::string_vi
 }
 
 CTableNode* CBusinessObject::AddTable(std::string_view name) {
-  tables_.push_back(std::make_unique<CTableNode>(name, nullptr));
+  tables_.push_back(MakeNode<CTableNode>(PoolsOf(this), name, nullptr));
   return tables_.back().get();
 }
 

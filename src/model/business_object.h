@@ -57,10 +57,10 @@ class CBusinessObject {
   int GetTableCount() const { return static_cast<int>(tables_.size()); }
   // The top-level table at i, or null when i is out of range.
   CTableNode* GetTable(int i) const;
-  const std::vector<std::unique_ptr<CTableNode>>& tables() const { return tables_; }
+  const std::vector<Owned<CTableNode>>& tables() const { return tables_; }
 
  private:
-  std::vector<std::unique_ptr<CTableNode>> tables_;
+  std::vector<Owned<CTableNode>> tables_;
 };
 
 }  // namespace kuv

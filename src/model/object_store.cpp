@@ -3,8 +3,13 @@
 namespace kuv {
 
 CBusinessObject* CObjectStore::Append(std::string_view id) {
-  objects_.push_back(std::make_unique<CBusinessObject>(id));
+  objects_.push_back(MakeNode<CBusinessObject>(pools_, id));
   return objects_.back().get();
+}
+
+void CObjectStore::Clear() {
+  objects_.clear();
+  pools_.ReleasePagesIfUnused();
 }
 
 void CObjectStore::RemoveAt(int i) {

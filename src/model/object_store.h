@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/business_object.h"
+#include "model/node_pools.h"
 
 namespace kuv {
 
@@ -26,8 +27,9 @@ class CObjectStore {
   // whole one. Set by the reader only.
   bool rootClosed = false;
 
-  // Deletes every business object; the version text stays.
-  void Clear() { objects_.clear(); }
+  // Deletes every business object, and gives back the memory that held
+  // them; the version text stays.
+  void Clear();
   int GetCount() const { return static_cast<int>(objects_.size()); }
   // The business object at i, or null when i is out of range.
   CBusinessObject* GetAt(int i) const {
@@ -43,10 +45,11 @@ class CObjectStore {
   CTableNode* AppendTableToLast(std::string_view name);
   // Index of the first object with exactly this ID, or -1.
   int Find(std::string_view id) const;
-  const std::vector<std::unique_ptr<CBusinessObject>>& objects() const { return objects_; }
+  const std::vector<Owned<CBusinessObject>>& objects() const { return objects_; }
 
  private:
-  std::vector<std::unique_ptr<CBusinessObject>> objects_;
+  NodePools pools_;  // before the objects, which go back to it
+  std::vector<Owned<CBusinessObject>> objects_;
 };
 
 }  // namespace kuv

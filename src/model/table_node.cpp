@@ -1,5 +1,6 @@
 #include "model/table_node.h"
 
+#include "model/node_pools.h"
 #include "model/text_compare.h"
 
 namespace kuv {
@@ -14,7 +15,7 @@ constexpr std::size_t kLinearFieldSearch = 16;
 // are gone. The parent pointers lead back up, so this needs neither
 // recursion nor a stack: freeing never allocates, and so works when memory
 // has run out. Every node dies with nothing left below it.
-void DestroyTables(std::vector<std::unique_ptr<CTableNode>>& tables) {
+void DestroyTables(std::vector<Owned<CTableNode>>& tables) {
   while (!tables.empty()) {
     CTableNode* const top = tables.back().get();
     CTableNode* table = top;
@@ -44,7 +45,7 @@ CTableNode::~CTableNode() {
 CRowNode* CTableNode::AddRow() {
   // Rows of one table mostly hold as many values as the row before.
   std::size_t expected = rows_.empty() ? 0 : rows_.back()->values_.size();
-  rows_.push_back(std::make_unique<CRowNode>(this));
+  rows_.push_back(MakeNode<CRowNode>(PoolsOf(this), this));
   CRowNode* row = rows_.back().get();
   if (expected != 0) row->values_.reserve(expected);
   return row;
@@ -93,7 +94,7 @@ const CValueNode* CRowNode::GetValue(int i) const {
 }
 
 CTableNode* CRowNode::AddChildTable(std::string_view name) {
-  childTables_.push_back(std::make_unique<CTableNode>(name, this));
+  childTables_.push_back(MakeNode<CTableNode>(PoolsOf(this), name, this));
   return childTables_.back().get();
 }
 

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/node_pool.h"
 #include "model/value_node.h"
 
 namespace kuv {
@@ -35,7 +36,7 @@ class CTableNode {
   // The row at i, or null when i is out of range.
   CRowNode* GetRow(int i) const;
   CRowNode* LastRow() const { return rows_.empty() ? nullptr : rows_.back().get(); }
-  const std::vector<std::unique_ptr<CRowNode>>& rows() const { return rows_; }
+  const std::vector<Owned<CRowNode>>& rows() const { return rows_; }
 
   // Field names of the values in this table's rows, each stored once.
   std::uint32_t InternField(std::string_view field);
@@ -44,10 +45,10 @@ class CTableNode {
 
  private:
   friend class CRowNode;
-  friend void DestroyTables(std::vector<std::unique_ptr<CTableNode>>& tables);
+  friend void DestroyTables(std::vector<Owned<CTableNode>>& tables);
 
   std::string name_;
-  std::vector<std::unique_ptr<CRowNode>> rows_;
+  std::vector<Owned<CRowNode>> rows_;
   CRowNode* parentRow_;
   std::vector<std::string> fieldNames_;
   std::uint32_t lastField_ = 0;  // fields mostly come in the same order
@@ -83,22 +84,22 @@ class CRowNode {
   int GetChildTableCount() const { return static_cast<int>(childTables_.size()); }
   // The child table at i, or null when i is out of range.
   CTableNode* GetChildTable(int i) const;
-  const std::vector<std::unique_ptr<CTableNode>>& childTables() const { return childTables_; }
+  const std::vector<Owned<CTableNode>>& childTables() const { return childTables_; }
 
   void ReserveValues(std::size_t count) { values_.reserve(count); }
 
  private:
   friend class CTableNode;
-  friend void DestroyTables(std::vector<std::unique_ptr<CTableNode>>& tables);
+  friend void DestroyTables(std::vector<Owned<CTableNode>>& tables);
 
   std::vector<CValueNode> values_;
-  std::vector<std::unique_ptr<CTableNode>> childTables_;
+  std::vector<Owned<CTableNode>> childTables_;
   CTableNode* parentTable_;
 };
 
 // Frees the tables and everything below them without recursion or
 // allocation, and leaves the vector empty.
-void DestroyTables(std::vector<std::unique_ptr<CTableNode>>& tables);
+void DestroyTables(std::vector<Owned<CTableNode>>& tables);
 
 }  // namespace kuv
 

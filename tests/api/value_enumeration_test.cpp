@@ -347,7 +347,8 @@ TEST(BuildValueList, MatchesAPlainWalkWhateverTheFieldOrders) {
     const std::vector<std::string> tables = Names("T", large ? 20 : 3);
     const std::vector<std::string> fields = Names("f", large ? 24 : 4);
     const auto anyTable = [&] { return tables[random() % tables.size()]; };
-    CBusinessObject object("R");
+    CObjectStore store;
+    CBusinessObject& object = *store.Append("R");
     for (const std::string& t : tables) {
       for (const std::string& f : fields) {
         if (random() % 3 != 0) object.SetFieldDef(t + "\t" + f, t + f + "unit\t" + f + "type");

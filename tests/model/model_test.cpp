@@ -8,7 +8,8 @@ namespace kuv {
 namespace {
 
 TEST(BusinessObject, UnitAndTypeComeFromTheFieldDefinition) {
-  CBusinessObject object("Survey");
+  CObjectStore store;
+  CBusinessObject& object = *store.Append("Survey");
   object.SetFieldDef("Station\tMD", "m\tfloat");
   object.SetFieldDef("Station\tName", "string");
   object.SetFieldDef("Station\tOdd", "a\tb\tc");
@@ -24,7 +25,8 @@ TEST(BusinessObject, UnitAndTypeComeFromTheFieldDefinition) {
 }
 
 TEST(BusinessObject, DefinitionsReplaceOnEqualKeys) {
-  CBusinessObject object("X");
+  CObjectStore store;
+  CBusinessObject& object = *store.Append("X");
   object.SetTableDef("B", "A");
   object.SetTableDef("B", "C");
   object.SetFieldDef("B\tf", "m\tint");
@@ -36,7 +38,8 @@ TEST(BusinessObject, DefinitionsReplaceOnEqualKeys) {
 
 TEST(BusinessObject, FieldKeyLookupMatchesTheKeyText) {
   // Keys that sort around "T\tF" must not be confused with it.
-  CBusinessObject object("X");
+  CObjectStore store;
+  CBusinessObject& object = *store.Append("X");
   for (const char* key :
        {"T", "T\t", "T\tF", "T\tFF", "T \tF", "TT\tF", "T\t\tF", "S\tF", "T\x01"}) {
     object.SetFieldDef(key, std::string("def of ") + key);
@@ -51,7 +54,8 @@ TEST(BusinessObject, FieldKeyLookupMatchesTheKeyText) {
 }
 
 TEST(Tree, AccessorsAnswerNullOutOfRange) {
-  CBusinessObject object("X");
+  CObjectStore store;
+  CBusinessObject& object = *store.Append("X");
   CTableNode* table = object.AddTable("T");
   CRowNode* row = table->AddRow();
   row->AddValue("A", "1");
@@ -71,7 +75,8 @@ TEST(Tree, AccessorsAnswerNullOutOfRange) {
 }
 
 TEST(Tree, ValuesKeepTheirTextAndFieldWhateverTheirLength) {
-  CBusinessObject object("X");
+  CObjectStore store;
+  CBusinessObject& object = *store.Append("X");
   CRowNode* row = object.AddTable("T")->AddRow();
   const std::string longText(1000, 'v');
   const std::string edge(12, 'e');  // the longest text held in place
@@ -106,7 +111,8 @@ TEST(Tree, ValuesKeepTheirTextAndFieldWhateverTheirLength) {
 }
 
 TEST(Tree, ManyDistinctFieldNamesStayDistinct) {
-  CBusinessObject object("X");
+  CObjectStore store;
+  CBusinessObject& object = *store.Append("X");
   CRowNode* row = object.AddTable("T")->AddRow();
   for (int round = 0; round < 2; ++round) {
     for (int i = 0; i < 100; ++i) row->AddValue("f" + std::to_string(i), std::to_string(i));
@@ -165,17 +171,19 @@ TEST(Tree, DeepNestingIsFreedWithoutRecursion) {
     }
   }
   {
-    CBusinessObject object("Deep");
+    CObjectStore store;
+  CBusinessObject& object = *store.Append("Deep");
     CTableNode* table = object.AddTable("T0");
     for (int i = 1; i < kDepth; ++i) table = table->AddRow()->AddChildTable("T");
     object.ClearTables();
     EXPECT_EQ(object.GetTableCount(), 0);
   }
   {
-    auto top = std::make_unique<CTableNode>("T0", nullptr);
-    CTableNode* table = top.get();
+    CObjectStore store;
+    CTableNode* table = store.Append("Deep")->AddTable("T0");
     for (int i = 1; i < kDepth; ++i) table = table->AddRow()->AddChildTable("T");
-    top.reset();
+    store.Clear();
+    EXPECT_EQ(store.GetCount(), 0);
   }
 }
 

@@ -51,8 +51,8 @@ std::string DescribeRowDifference(const CRowNode& expected, const CRowNode& actu
 // are kept as numbers and spelled out only for a difference, so that deep
 // trees cost no more than wide ones.
 std::string DescribeTablesDifference(const std::string& where,
-                                     const std::vector<std::unique_ptr<CTableNode>>& expected,
-                                     const std::vector<std::unique_ptr<CTableNode>>& actual) {
+                                     const std::vector<Owned<CTableNode>>& expected,
+                                     const std::vector<Owned<CTableNode>>& actual) {
   if (expected.size() != actual.size()) {
     return where + ": " + std::to_string(expected.size()) + " tables expected, " +
            std::to_string(actual.size()) + " found";
