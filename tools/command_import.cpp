@@ -46,7 +46,12 @@ int RunImport(const ImportOptions& options) {
     Document own;
     if (read->formatVersion >= 2) {
       ImportExactly(own, *object, options.encoding);
-      CheckReadsBack(own, options.encoding);
+      // Refused before anything of it is written, by the check every save
+      // makes, so that the reason reaches the user in the tool's words.
+      if (const std::optional<ReadBackProblem> problem = own.FindReadBackProblem()) {
+        throw DataError(DecodeForDisplay(problem->where, options.encoding) + ": " +
+                        DecodeForDisplay(problem->why, options.encoding));
+      }
     } else {
       // Objects built as through the C interface, which gives an ID to one
       // object of a document only.

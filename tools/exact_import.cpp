@@ -38,10 +38,8 @@ class ExactImporter {
                std::string_view field = {}) const {
     try {
       action();
-    } catch (const std::invalid_argument& refused) {
-      std::string why = refused.what();
-      if (why.rfind("kuv: ", 0) == 0) why.erase(0, 5);
-      throw DataError(Here(table, field) + ": " + why);
+    } catch (const Refusal& refused) {
+      throw DataError(Here(table, field) + ": " + DecodeForDisplay(refused.why(), encoding_));
     }
   }
 
@@ -51,12 +49,10 @@ class ExactImporter {
     const ObjectHeader& header = json_.header;
     std::optional<BusinessObject> object;
     Checked([&] {
-      object = document.CreateObject(header.id, header.author, header.version, header.wellId);
-      for (unsigned long long n = 0; !object; ++n) {
-        object = document.CreateObject("kuv import " + std::to_string(n), header.author,
-                                       header.version, header.wellId);
-        if (object) object->set_id(header.id);
-      }
+      std::string id = header.id;
+      for (unsigned long long n = 0; document.Find(id); ++n) id = "kuv import " + std::to_string(n);
+      object = document.CreateObject(id, header.author, header.version, header.wellId);
+      object->set_id(header.id);
     });
     return *object;
   }

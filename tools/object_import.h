@@ -23,11 +23,6 @@ std::string Where(std::string_view id, Encoding encoding, std::string_view table
 // object, table and field of what it cannot take.
 void ImportExactly(Document& document, const ObjectContent& object, Encoding encoding);
 
-// Throws a ToolError when the document, saved and read again, would not be
-// what was built: the format marks no rows, so a tree built exactly can
-// hold rows that a reader would join or split.
-void CheckReadsBack(const Document& document, Encoding encoding);
-
 // Format version 1: appends the object as the C interface builds one: its
 // Date stamped now, the template's definitions for its ID first, the
 // JSON's added, and the values put one by one where the declarations place

@@ -21,10 +21,8 @@ class PlacedImporter {
 
   void Import(Document& document) {
     const ObjectHeader& header = json_.header;
-    const std::optional<BusinessObject> created =
+    BusinessObject object =
         document.CreateObject(header.id, header.author, header.version, header.wellId, &template_);
-    if (!created) throw DataError(Here() + ": the ID is given to more than one object");
-    BusinessObject object = *created;
     DeclareFields(object);
     DeclareTables(object);
     PutValues(object);
@@ -46,14 +44,16 @@ class PlacedImporter {
       if (!declared.emplace(field.table, field.field).second) {
         throw DataError(Here(field.table, field.field) + ": the field is declared twice");
       }
-      if (object.DefineField(field.table, field.field, field.unit, field.type)) continue;
+      std::optional<Refusal> refused;
+      try {
+        object.DefineField(field.table, field.field, field.unit, field.type);
+        continue;
+      } catch (const Refusal& refusal) {
+        refused = refusal;
+      }
       const std::optional<FieldDefinition> declaration =
           template_.field_definition(json_.header.id, field.table, field.field);
-      if (!declaration) {
-        throw DataError(Here(field.table, field.field) +
-                        ": the library refused the field's definition (a table of the object "
-                        "bears the same name)");
-      }
+      if (!declaration) throw DataError(Here(field.table, field.field) + ": " + refused->why());
       if (field.unit != declaration->unit || field.type != declaration->type) {
         throw DataError(Here(field.table, field.field) + ": the template declares unit '" +
                         Shown(declaration->unit) + "' and type '" + Shown(declaration->type) +
@@ -71,15 +71,19 @@ class PlacedImporter {
       if (!declared.insert(table.table).second) {
         throw DataError(Here(table.table) + ": the table is declared twice");
       }
-      if (!object.DefineTable(table.table, "")) {
-        throw DataError(Here(table.table) + ": the library refused the table's definition");
+      try {
+        object.DefineTable(table.table, "");
+      } catch (const Refusal& refused) {
+        throw DataError(Here(table.table) + ": " + refused.why());
       }
     }
     for (const TableDefinitionText& table : json_.tables) {
       if (table.parent.empty()) continue;
-      if (!object.DefineTable(table.table, table.parent)) {
-        throw DataError(Here(table.table) + ": its parent table '" + Shown(table.parent) +
-                        "' is not declared");
+      try {
+        object.DefineTable(table.table, table.parent);
+      } catch (const Refusal& refused) {
+        throw DataError(Here(table.table) + ": " + refused.why() + " ('" + Shown(table.parent) +
+                        "')");
       }
     }
   }
@@ -100,10 +104,10 @@ class PlacedImporter {
         case ContentStep::kValue: {
           if (open.empty()) break;
           const std::string& table = *open.back();
-          if (!object.Put(table, item.name, item.text)) {
-            throw DataError(Here(table, item.name) +
-                            ": the library found no place for the value (its table or field "
-                            "is not declared, or the table's parent table holds no row here)");
+          try {
+            object.Put(table, item.name, item.text);
+          } catch (const Refusal& refused) {
+            throw DataError(Here(table, item.name) + ": " + refused.why());
           }
           break;
         }

@@ -6,25 +6,45 @@
 // used from separate threads at the same time. One instance must not be
 // used from two threads at once.
 //
+// Saying no. Every call that would change a document either does all that
+// it is asked or throws kuv::Refusal (a std::invalid_argument) whose what()
+// says why, and then has changed nothing. Reading and saving throw
+// kuv::Error with the code and message of the C interface; a document that
+// would not read back as it is in memory is refused by every save (Save,
+// Serialize, Write, DocumentWriter::Write) with Error code 5, whose message
+// names the object, table, row and field where it stops and why, before
+// anything is written. Look-ups answer std::optional.
+//
 // Handles. BusinessObject, Table and Row are small handles into a document,
-// like iterators: they stay valid while the node they name exists, and
-// become invalid when it is removed (Document::Remove,
-// BusinessObject::ClearTables) or its document is destroyed. Texts come
-// back as std::string_view into the document, valid just as long. Nothing
-// is copied while walking.
+// like iterators. A handle whose node was removed (Document::Remove,
+// BusinessObject::ClearTables) throws kuv::StaleHandle (a std::logic_error)
+// when it is used, and never touches the removed node; handles into a
+// document that was destroyed must not be used at all. Texts come back as
+// std::string_view into the document, valid while their node lives.
+// Nothing is copied while walking.
 //
 // Texts. A document holds 8-bit text and escapes nothing. Texts that it
 // could not give back as they went in are refused: a value may not hold
 // "<"; an attribute text (ID, Author, Version, WellID, Date, a unit, a
 // type) may not hold an apostrophe or ">", contain "FieldDef" or
-// "TableDef", nor end in "="; a table or field name may hold nothing an
-// attribute text may not, nor "<", may not begin with "/", "!" or "?", nor
-// be "DataDescription". Setters throw std::invalid_argument for them; Put
-// and the Define functions return false.
+// "TableDef", nor end in "="; a unit may not hold a tab either (a tab
+// parts a field's unit from its type); a table or field name may hold
+// nothing a unit may not, nor "<", may not begin with "/", "!" or "?", nor
+// be "DataDescription".
+//
+// Shapes. Rows are not marked in a saved document: the field that begins a
+// table's first row begins each of its rows. So a call refuses a value that
+// could never be read back in its place: a value whose field bears its
+// table's name, a repeat of the field that begins the table's rows inside a
+// row that holds values, and a row's first value in another field than the
+// one that begins the table's rows. What can only be told once a document
+// is complete (a row left empty, a nested table without rows, a nested
+// table whose first row begins with a table) is left to the save.
 #ifndef KUV_DOCUMENT_HPP_
 #define KUV_DOCUMENT_HPP_
 
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -74,9 +94,34 @@ class KUV_DOCUMENT_API Error : public std::runtime_error {
   ErrorCode code_;
 };
 
+// A call refused; the document is as it was. what() says what was refused
+// and why ("kuv: cannot put a value of field 'GR' of table 'Log': ..."),
+// why() the reason alone.
+class KUV_DOCUMENT_API Refusal : public std::invalid_argument {
+ public:
+  Refusal(const std::string& what, const std::string& why);
+  const std::string& why() const noexcept { return why_; }
+
+ private:
+  std::string why_;
+};
+
+// A handle used after its node was removed from its document.
+class KUV_DOCUMENT_API StaleHandle : public std::logic_error {
+ public:
+  explicit StaleHandle(const std::string& what);
+};
+
 struct Value {
   std::string_view field;
   std::string_view text;
+};
+
+// Where a document, once saved, would first read back other than it is in
+// memory, and why.
+struct ReadBackProblem {
+  std::string where;  // "object 'Logs', table 'Run' > 'Sample', row 3, field 'GR'"
+  std::string why;    // "the row does not begin with 'DEPT', the field that begins ..."
 };
 
 // A declared table: its parent table, "" for a top-level table.
@@ -126,21 +171,27 @@ KUV_DOCUMENT_API std::optional<bool> ParseBooleanWord(std::string_view text);
 // such as "it holds an apostrophe, which ends an attribute".
 KUV_DOCUMENT_API const char* WhyNotStorableValue(std::string_view text);
 KUV_DOCUMENT_API const char* WhyNotStorableAttribute(std::string_view text);
+KUV_DOCUMENT_API const char* WhyNotStorableUnit(std::string_view text);
 KUV_DOCUMENT_API const char* WhyNotStorableName(std::string_view text);
 
-// An indexed sequence of handles or values, walked without copies.
+// An indexed sequence of handles or values, walked without copies. Its
+// size is the one when it was made; an item that has gone since (its owner
+// removed, or the sequence shortened) throws rather than being read.
 template <typename Item>
 class Items {
  public:
-  using ItemAt = Item (*)(const void* owner, std::size_t index);
+  // The item at index of the owner seen in generation; throws StaleHandle
+  // or std::out_of_range when there is none any more.
+  using ItemAt = Item (*)(const void* owner, std::uint32_t generation, std::size_t index);
 
-  Items(const void* owner, std::size_t size, ItemAt at) : owner_(owner), size_(size), at_(at) {}
+  Items(const void* owner, std::uint32_t generation, std::size_t size, ItemAt at)
+      : owner_(owner), generation_(generation), size_(size), at_(at) {}
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  Item operator[](std::size_t index) const { return at_(owner_, index); }
+  Item operator[](std::size_t index) const { return at_(owner_, generation_, index); }
   Item at(std::size_t index) const {
     if (index >= size_) throw std::out_of_range("kuv: index out of range");
-    return at_(owner_, index);
+    return at_(owner_, generation_, index);
   }
 
   class iterator {
@@ -174,6 +225,7 @@ class Items {
 
  private:
   const void* owner_;
+  std::uint32_t generation_;
   std::size_t size_;
   ItemAt at_;
 };
@@ -183,7 +235,7 @@ class Row;
 // A table node: a name and its rows.
 class KUV_DOCUMENT_API Table {
  public:
-  explicit Table(CTableNode* node) : node_(node) {}
+  explicit Table(CTableNode* node);
   std::string_view name() const;
   Items<Row> rows() const;
   // The row whose child tables hold this table; nullopt at the top level.
@@ -191,33 +243,43 @@ class KUV_DOCUMENT_API Table {
   // Appends an empty row.
   Row AddRow();
 
-  bool operator==(const Table& other) const { return node_ == other.node_; }
-  bool operator!=(const Table& other) const { return node_ != other.node_; }
+  bool operator==(const Table& other) const {
+    return node_ == other.node_ && generation_ == other.generation_;
+  }
+  bool operator!=(const Table& other) const { return !(*this == other); }
 
  private:
+  friend class Row;
+  CTableNode* live() const;  // the node; throws StaleHandle when it is gone
   CTableNode* node_;
+  std::uint32_t generation_;
 };
 
 // A row: its values, then its child tables.
 class KUV_DOCUMENT_API Row {
  public:
-  explicit Row(CRowNode* node) : node_(node) {}
+  explicit Row(CRowNode* node);
   Items<Value> values() const;
   Items<Table> child_tables() const;
   // The table whose rows hold this row.
   Table table() const;
-  // Appends a value; throws std::invalid_argument for a field name or text
-  // that a document cannot hold.
+  // Appends a value. Refusal for a field name or text that a document
+  // cannot hold, and for a value that could not be read back in this place
+  // (the shapes at the top of this file).
   void AddValue(std::string_view field, std::string_view text);
-  // Appends a child table; throws std::invalid_argument for a name that a
-  // document cannot hold.
+  // Appends a child table; Refusal for a name that a document cannot hold.
   Table AddChildTable(std::string_view name);
 
-  bool operator==(const Row& other) const { return node_ == other.node_; }
-  bool operator!=(const Row& other) const { return node_ != other.node_; }
+  bool operator==(const Row& other) const {
+    return node_ == other.node_ && generation_ == other.generation_;
+  }
+  bool operator!=(const Row& other) const { return !(*this == other); }
 
  private:
+  friend class Table;
+  CRowNode* live() const;  // the node; throws StaleHandle when it is gone
   CRowNode* node_;
+  std::uint32_t generation_;
 };
 
 class Template;
@@ -226,14 +288,14 @@ class Template;
 // tables.
 class KUV_DOCUMENT_API BusinessObject {
  public:
-  explicit BusinessObject(CBusinessObject* object) : object_(object) {}
+  explicit BusinessObject(CBusinessObject* object);
 
   std::string_view id() const;
   std::string_view author() const;
   std::string_view version() const;
   std::string_view well_id() const;
   std::string_view date() const;
-  // Each throws std::invalid_argument for a text a document cannot hold.
+  // Each refuses a text a document cannot hold.
   void set_id(std::string_view text);
   void set_author(std::string_view text);
   void set_version(std::string_view text);
@@ -249,28 +311,27 @@ class KUV_DOCUMENT_API BusinessObject {
   std::optional<FieldDefinition> field_definition(std::string_view table,
                                                   std::string_view field) const;
 
-  // Declares a table as KuvCreateTableDef does: false, changing nothing,
-  // when a non-empty parent is not declared or a name cannot be stored.
-  bool DefineTable(std::string_view table, std::string_view parent);
-  // Declares a field as KuvCreateFieldDef does: false, changing nothing,
-  // when it is declared already (the first declaration stays), when the
-  // field bears the name of a declared table, or a text cannot be stored.
-  bool DefineField(std::string_view table, std::string_view field, std::string_view unit,
+  // Declares a table as KuvCreateTableDef does. Refusal when a non-empty
+  // parent is not declared, the name is taken, or a name cannot be stored.
+  void DefineTable(std::string_view table, std::string_view parent);
+  // Declares a field as KuvCreateFieldDef does. Refusal when it is
+  // declared already (the first declaration stays), when the field bears
+  // the name of a declared table, or a text cannot be stored.
+  void DefineField(std::string_view table, std::string_view field, std::string_view unit,
                    std::string_view type);
   // Store a definition as given, replacing one under the same name, with
-  // no rule but that a document can hold its texts (std::invalid_argument
-  // otherwise): for restoring a data description exactly.
+  // no rule but that a document can hold its texts (Refusal otherwise):
+  // for restoring a data description exactly.
   void SetTableDefinition(std::string_view table, std::string_view parent);
   void SetFieldDefinition(std::string_view table, std::string_view field, std::string_view unit,
                           std::string_view type);
-  // False when there was no such definition.
-  bool RemoveTableDefinition(std::string_view table);
-  bool RemoveFieldDefinition(std::string_view table, std::string_view field);
+  // Refusal when there is no such definition.
+  void RemoveTableDefinition(std::string_view table);
+  void RemoveFieldDefinition(std::string_view table, std::string_view field);
 
   // The top-level tables.
   Items<Table> tables() const;
-  // Appends a top-level table; throws std::invalid_argument for a name a
-  // document cannot hold.
+  // Appends a top-level table; Refusal for a name a document cannot hold.
   Table AddTable(std::string_view name);
   // Deletes every table (handles into them become invalid) and sends the
   // next Put to the top level.
@@ -280,9 +341,9 @@ class KUV_DOCUMENT_API BusinessObject {
   // values come in document order, tables and rows open by the TableDefs,
   // and a repeat of a row's first field starts the next row. The position
   // of the next value belongs to the object; it starts at the top level.
-  // False, changing nothing, when the table or field is not declared, the
-  // value has no place, or a text cannot be stored.
-  bool Put(std::string_view table, std::string_view field, std::string_view value);
+  // Refusal when the table or field is not declared, the value has no
+  // place, its place could not be read back, or a text cannot be stored.
+  void Put(std::string_view table, std::string_view field, std::string_view value);
   // The next Put starts at the top level again.
   void ResetPutPosition();
 
@@ -292,13 +353,21 @@ class KUV_DOCUMENT_API BusinessObject {
   void Rewrite(std::string_view author, std::string_view version, std::string_view well_id,
                const Template* with_definitions_of = nullptr);
 
-  bool operator==(const BusinessObject& other) const { return object_ == other.object_; }
-  bool operator!=(const BusinessObject& other) const { return object_ != other.object_; }
+  // The problem a document holding only this object would have when
+  // saved; nullopt when it would read back as it is.
+  std::optional<ReadBackProblem> FindReadBackProblem() const;
+
+  bool operator==(const BusinessObject& other) const {
+    return object_ == other.object_ && generation_ == other.generation_;
+  }
+  bool operator!=(const BusinessObject& other) const { return !(*this == other); }
 
  private:
   friend class Document;
   friend class DocumentWriter;
+  CBusinessObject* live() const;  // the object; throws StaleHandle when it is gone
   CBusinessObject* object_;
+  std::uint32_t generation_;
 };
 
 // A document in memory: business objects in order, and the version text of
@@ -322,15 +391,23 @@ class KUV_DOCUMENT_API Document {
   // Writes the document to path as KuvSave does: an existing file is
   // replaced only once the new one is complete and durable (through a
   // symbolic link, the file it names), keeping its permissions. Throws
-  // Error with code 5 when that fails; the file is then as it was.
+  // Error with code 5 when the document would not read back as it is (the
+  // message says where and why) or the file cannot be written; the file is
+  // then as it was.
   void Save(const std::string& path) const;
+  // Where the document, once saved, would first read back other than it
+  // is, and why; nullopt when it reads back as it is. Every save asks this
+  // first and refuses such a document.
+  std::optional<ReadBackProblem> FindReadBackProblem() const;
   // The bytes that Save writes on POSIX systems: lines end in LF (Save on
   // Windows ends them in CR LF, as its text files do), and a CR LF inside
-  // a text is written CR CR LF, so that Parse gives every text back.
+  // a text is written CR CR LF, so that Parse gives every text back. Error
+  // code 5 for a document that would not read back as it is.
   std::string Serialize() const;
   // Writes the bytes that Save writes on this system to out, piece by
   // piece, so that a host can store them where and how it likes. Throws
-  // Error with code 5 when out fails.
+  // Error with code 5, before writing anything, for a document that would
+  // not read back as it is, and when out fails.
   void Write(std::ostream& out) const;
 
   // The root tag's version text as read ("2.0'" for a document this
@@ -349,14 +426,14 @@ class KUV_DOCUMENT_API Document {
 
   // Appends an object as KuvCreateObject does: Date stamped with the
   // current local time, the template's definitions for its ID copied when
-  // a template is given. nullopt when the ID is taken; throws
-  // std::invalid_argument for a text a document cannot hold.
-  std::optional<BusinessObject> CreateObject(std::string_view id, std::string_view author,
-                                             std::string_view version, std::string_view well_id,
-                                             const Template* with_definitions_of = nullptr);
-  // Removes the object and everything it holds; its handles become
-  // invalid. False when the object is not one of this document's.
-  bool Remove(BusinessObject object);
+  // a template is given. Refusal when the ID is taken or a text cannot be
+  // stored.
+  BusinessObject CreateObject(std::string_view id, std::string_view author,
+                              std::string_view version, std::string_view well_id,
+                              const Template* with_definitions_of = nullptr);
+  // Removes the object and everything it holds; handles into it become
+  // stale. Refusal when the object is not one of this document's.
+  void Remove(BusinessObject object);
 
  private:
   friend class Template;
@@ -379,6 +456,8 @@ class KUV_DOCUMENT_API DocumentWriter {
   DocumentWriter(const DocumentWriter&) = delete;
   DocumentWriter& operator=(const DocumentWriter&) = delete;
 
+  // Writes one object. Error code 5, before anything of it is written, when
+  // the object would not read back as it is.
   void Write(const BusinessObject& object);
   // Writes the closing root tag and flushes out. Throws Error with code 5
   // when anything could not be written. Without it, the document stays

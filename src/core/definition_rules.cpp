@@ -7,30 +7,38 @@
 
 namespace kuv::core {
 
-bool DefineTable(CBusinessObject& object, std::string_view table, std::string_view parent) {
-  if (!io::IsStorableName(table)) return false;
-  if (!parent.empty() && !io::IsStorableName(parent)) return false;
+const char* DefineTable(CBusinessObject& object, std::string_view table, std::string_view parent) {
+  if (const char* why = io::WhyNotStorableName(table)) return why;
+  if (!parent.empty()) {
+    if (const char* why = io::WhyNotStorableName(parent)) return why;
+  }
   // A table name that is a whole field key ("table<TAB>field") is taken.
-  if (object.FieldDefs.find(table) != object.FieldDefs.end()) return false;
-  if (!parent.empty() && object.TableDefs.find(parent) == object.TableDefs.end()) return false;
+  if (object.FieldDefs.find(table) != object.FieldDefs.end()) {
+    return "the name is taken by a field's definition";
+  }
+  if (!parent.empty() && object.TableDefs.find(parent) == object.TableDefs.end()) {
+    return "its parent table is not declared";
+  }
   object.SetTableDef(table, parent);
-  return true;
+  return nullptr;
 }
 
-bool DefineField(CBusinessObject& object, std::string_view table, std::string_view field,
-                 std::string_view unit, std::string_view type) {
-  if (!io::IsStorableName(table) || !io::IsStorableName(field) || !io::IsStorableAttribute(unit) ||
-      !io::IsStorableAttribute(type)) {
-    return false;
+const char* DefineField(CBusinessObject& object, std::string_view table, std::string_view field,
+                        std::string_view unit, std::string_view type) {
+  for (const char* why : {io::WhyNotStorableName(table), io::WhyNotStorableName(field),
+                          io::WhyNotStorableUnit(unit), io::WhyNotStorableAttribute(type)}) {
+    if (why != nullptr) return why;
   }
-  if (object.FindFieldDef(table, field) != nullptr) return false;  // the first one stays
+  if (object.FindFieldDef(table, field) != nullptr) return "the field is declared already";
   // A field may not bear the name of a table of the same object.
-  if (object.TableDefs.find(field) != object.TableDefs.end()) return false;
+  if (object.TableDefs.find(field) != object.TableDefs.end()) {
+    return "the field bears the name of a declared table";
+  }
   std::string definition(unit);
   definition.push_back(kDefinitionSeparator);
   definition.append(type);
   object.SetFieldDef(MakeFieldKey(table, field), definition);
-  return true;
+  return nullptr;
 }
 
 }  // namespace kuv::core

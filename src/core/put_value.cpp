@@ -27,12 +27,34 @@ bool PutTableHasField(const CTableNode& table, const CRowNode& row, std::string_
   return !values.empty() && row.FieldOf(values.front()) == field;
 }
 
+// Why a decided placement could never be read back from a saved document,
+// or null. Rows are not marked: the field that begins a table's first row
+// begins every row, and a row that holds no value before a nested table
+// is taken for part of the row before.
+const char* WhyPlacementMisreads(const PlacementDecision& decision, std::string_view field) {
+  if (decision.placement == Placement::kChildOfNewEnclosingRow) {
+    return "the table would open under a new row of its parent table that holds no value, and a "
+           "saved document would move it under the row before; put a value of the parent table "
+           "first";
+  }
+  if (decision.placement == Placement::kNewRowOfEnclosing) {
+    const auto& rows = decision.enclosing->rows();
+    const bool begins = !rows.empty() && !rows.front()->values().empty() &&
+                        rows.front()->FieldOf(rows.front()->values().front()) == field;
+    if (!begins) {
+      return "the value would begin a new row of its table with another field than the one that "
+             "begins the table's rows, and a saved document would join that row to the one before";
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
-bool PutValue(CBusinessObject& object, PutPosition& position, std::string_view table,
-              std::string_view field, std::string_view value) {
+const char* PutValue(CBusinessObject& object, PutPosition& position, std::string_view table,
+                     std::string_view field, std::string_view value) {
   // A value with "<" would be saved and read back cut.
-  if (!io::IsStorableValue(value)) return false;
+  if (const char* why = io::WhyNotStorableValue(value)) return why;
   PutCursor cursor(object, position.table, position.row);
 
   PlacementDecision decision;
@@ -46,19 +68,28 @@ bool PutValue(CBusinessObject& object, PutPosition& position, std::string_view t
   } else {
     // Names come from declarations that may have been read from a file
     // rather than made here: they are checked before they become tags.
-    if (!io::IsStorableName(table) || !io::IsStorableName(field)) return false;
+    if (const char* why = io::WhyNotStorableName(table)) return why;
+    if (const char* why = io::WhyNotStorableName(field)) return why;
     const auto declared = object.TableDefs.find(table);
-    if (declared == object.TableDefs.end()) return false;
-    if (object.FindFieldDef(table, field) == nullptr) return false;
+    if (declared == object.TableDefs.end()) return "the table is not declared";
+    if (object.FindFieldDef(table, field) == nullptr) {
+      return "the field is not declared for the table";
+    }
+    if (field == table) {
+      return "the field bears the name of its table, and its closing tag would close the table";
+    }
     decision = DecidePlacement(cursor, table, declared->second);
-    if (decision.placement == Placement::kRefuse) return false;
+    if (decision.placement == Placement::kRefuse) {
+      return "the table's parent table is not open where the values stand";
+    }
+    if (const char* why = WhyPlacementMisreads(decision, field)) return why;
   }
 
   // The position moves only once the value is in place.
-  if (!ApplyPlacement(cursor, decision, table, field, value)) return false;
+  if (!ApplyPlacement(cursor, decision, table, field, value)) return "there is no row to hold it";
   position.table = cursor.table();
   position.row = cursor.row();
-  return true;
+  return nullptr;
 }
 
 }  // namespace kuv::core

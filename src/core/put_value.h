@@ -12,9 +12,11 @@ namespace kuv::core {
 // Adds value to object at the place that its TableDefs and position give
 // it, opening tables and rows as needed, and moves position to the row
 // that received it. position must be none or name nodes of object's tree.
-// False, changing nothing, when the table or the field is not declared,
-// the value has no place under position, or a text cannot be stored.
-bool PutValue(CBusinessObject& object, PutPosition& position, std::string_view table,
+// Answers why it refuses, changing nothing, when the table or the field is
+// not declared, the value has no place under position, its place could not
+// be read back from a saved document, or a text cannot be stored; null
+// when the value is in place.
+const char* PutValue(CBusinessObject& object, PutPosition& position, std::string_view table,
               std::string_view field, std::string_view value);
 
 }  // namespace kuv::core

@@ -1,6 +1,7 @@
 // Business objects of the document API: header, data description, tables
 // and the putting of values, over the model and the rules the C interface
 // uses.
+#include <stdexcept>
 #include <string>
 
 #include "core/definition_rules.h"
@@ -10,6 +11,8 @@
 #include "document/checked_text.h"
 #include "document/current_date.h"
 #include "document/definition_views.h"
+#include "document/live_nodes.h"
+#include "io/read_back_check.h"
 #include "kuv/document.hpp"
 #include "model/object_store.h"
 
@@ -17,8 +20,13 @@ namespace kuv {
 
 namespace {
 
-Table TableAt(const void* owner, std::size_t index) {
-  return Table(static_cast<const CBusinessObject*>(owner)->tables()[index].get());
+using document::Quoted;
+
+Table TableAt(const void* owner, std::uint32_t generation, std::size_t index) {
+  const auto* object =
+      document::LiveNode(static_cast<const CBusinessObject*>(owner), generation, "business object");
+  if (index >= object->tables().size()) throw std::out_of_range("kuv: the item is gone");
+  return Table(object->tables()[index].get());
 }
 
 std::string JoinAtTab(std::string_view first, std::string_view second) {
@@ -29,123 +37,167 @@ std::string JoinAtTab(std::string_view first, std::string_view second) {
   return text;
 }
 
+std::string FieldName(std::string_view table, std::string_view field) {
+  return "field " + Quoted(field) + " of table " + Quoted(table);
+}
+
 }  // namespace
 
-std::string_view BusinessObject::id() const { return object_->id; }
-std::string_view BusinessObject::author() const { return object_->author; }
-std::string_view BusinessObject::version() const { return object_->version; }
-std::string_view BusinessObject::well_id() const { return object_->wellId; }
-std::string_view BusinessObject::date() const { return object_->date; }
+BusinessObject::BusinessObject(CBusinessObject* object)
+    : object_(object), generation_(GenerationOf(object)) {}
+
+CBusinessObject* BusinessObject::live() const {
+  return document::LiveNode(object_, generation_, "business object");
+}
+
+std::string_view BusinessObject::id() const { return live()->id; }
+std::string_view BusinessObject::author() const { return live()->author; }
+std::string_view BusinessObject::version() const { return live()->version; }
+std::string_view BusinessObject::well_id() const { return live()->wellId; }
+std::string_view BusinessObject::date() const { return live()->date; }
 
 void BusinessObject::set_id(std::string_view text) {
+  CBusinessObject* object = live();
   document::RequireStorableAttribute(text, "ID");
-  object_->id.assign(text);
+  object->id.assign(text);
 }
 void BusinessObject::set_author(std::string_view text) {
+  CBusinessObject* object = live();
   document::RequireStorableAttribute(text, "Author");
-  object_->author.assign(text);
+  object->author.assign(text);
 }
 void BusinessObject::set_version(std::string_view text) {
+  CBusinessObject* object = live();
   document::RequireStorableAttribute(text, "Version");
-  object_->version.assign(text);
+  object->version.assign(text);
 }
 void BusinessObject::set_well_id(std::string_view text) {
+  CBusinessObject* object = live();
   document::RequireStorableAttribute(text, "WellID");
-  object_->wellId.assign(text);
+  object->wellId.assign(text);
 }
 void BusinessObject::set_date(std::string_view text) {
+  CBusinessObject* object = live();
   document::RequireStorableAttribute(text, "Date");
-  object_->date.assign(text);
+  object->date.assign(text);
 }
 
 std::vector<TableDefinition> BusinessObject::table_definitions() const {
+  const CBusinessObject* object = live();
   std::vector<TableDefinition> definitions;
-  definitions.reserve(object_->TableDefs.size());
-  for (const auto& [table, parent] : object_->TableDefs) definitions.push_back({table, parent});
+  definitions.reserve(object->TableDefs.size());
+  for (const auto& [table, parent] : object->TableDefs) definitions.push_back({table, parent});
   return definitions;
 }
 
 std::vector<FieldDefinition> BusinessObject::field_definitions() const {
+  const CBusinessObject* object = live();
   std::vector<FieldDefinition> definitions;
-  definitions.reserve(object_->FieldDefs.size());
-  for (const auto& [key, definition] : object_->FieldDefs) {
+  definitions.reserve(object->FieldDefs.size());
+  for (const auto& [key, definition] : object->FieldDefs) {
     definitions.push_back(document::ViewFieldDefinition(key, definition));
   }
   return definitions;
 }
 
 std::optional<std::string_view> BusinessObject::parent_of(std::string_view table) const {
-  const auto found = object_->TableDefs.find(table);
-  if (found == object_->TableDefs.end()) return std::nullopt;
+  const CBusinessObject* object = live();
+  const auto found = object->TableDefs.find(table);
+  if (found == object->TableDefs.end()) return std::nullopt;
   return std::string_view(found->second);
 }
 
 std::optional<FieldDefinition> BusinessObject::field_definition(std::string_view table,
                                                                 std::string_view field) const {
-  const auto found = object_->FieldDefs.find(FieldKey{table, field});
-  if (found == object_->FieldDefs.end()) return std::nullopt;
+  const CBusinessObject* object = live();
+  const auto found = object->FieldDefs.find(FieldKey{table, field});
+  if (found == object->FieldDefs.end()) return std::nullopt;
   return document::ViewFieldDefinition(found->first, found->second);
 }
 
-bool BusinessObject::DefineTable(std::string_view table, std::string_view parent) {
-  return core::DefineTable(*object_, table, parent);
+void BusinessObject::DefineTable(std::string_view table, std::string_view parent) {
+  document::RequireDone(core::DefineTable(*live(), table, parent),
+                        "cannot declare the table " + Quoted(table));
 }
 
-bool BusinessObject::DefineField(std::string_view table, std::string_view field,
+void BusinessObject::DefineField(std::string_view table, std::string_view field,
                                  std::string_view unit, std::string_view type) {
-  return core::DefineField(*object_, table, field, unit, type);
+  document::RequireDone(core::DefineField(*live(), table, field, unit, type),
+                        "cannot declare the " + FieldName(table, field));
 }
 
 // Definitions stand in attributes only, so the rules of attribute texts
-// are all they need.
+// are all they need, but that a tab parts a key's table from its field and
+// a definition's unit from its type.
 void BusinessObject::SetTableDefinition(std::string_view table, std::string_view parent) {
+  CBusinessObject* object = live();
   document::RequireStorableAttribute(table, "table name");
   document::RequireStorableAttribute(parent, "parent table name");
-  object_->SetTableDef(table, parent);
+  object->SetTableDef(table, parent);
 }
 
 void BusinessObject::SetFieldDefinition(std::string_view table, std::string_view field,
                                         std::string_view unit, std::string_view type) {
+  CBusinessObject* object = live();
   document::RequireStorableAttribute(table, "table name");
   document::RequireStorableAttribute(field, "field name");
-  document::RequireStorableAttribute(unit, "unit");
+  document::RequireStorableUnit(unit);
   document::RequireStorableAttribute(type, "type");
-  object_->SetFieldDef(MakeFieldKey(table, field), JoinAtTab(unit, type));
+  if (table.find(kDefinitionSeparator) != std::string_view::npos ||
+      field.find(kDefinitionSeparator) != std::string_view::npos) {
+    document::Refuse("cannot define the " + FieldName(table, field),
+                     "a name holds a tab, which separates the names of a definition");
+  }
+  object->SetFieldDef(MakeFieldKey(table, field), JoinAtTab(unit, type));
 }
 
-bool BusinessObject::RemoveTableDefinition(std::string_view table) {
-  const auto found = object_->TableDefs.find(table);
-  if (found == object_->TableDefs.end()) return false;
-  object_->TableDefs.erase(found);
-  return true;
+void BusinessObject::RemoveTableDefinition(std::string_view table) {
+  CBusinessObject* object = live();
+  const auto found = object->TableDefs.find(table);
+  if (found == object->TableDefs.end()) {
+    document::Refuse("cannot remove the definition of table " + Quoted(table), "there is none");
+  }
+  object->TableDefs.erase(found);
 }
 
-bool BusinessObject::RemoveFieldDefinition(std::string_view table, std::string_view field) {
-  const auto found = object_->FieldDefs.find(FieldKey{table, field});
-  if (found == object_->FieldDefs.end()) return false;
-  object_->FieldDefs.erase(found);
-  return true;
+void BusinessObject::RemoveFieldDefinition(std::string_view table, std::string_view field) {
+  CBusinessObject* object = live();
+  const auto found = object->FieldDefs.find(FieldKey{table, field});
+  if (found == object->FieldDefs.end()) {
+    document::Refuse("cannot remove the definition of " + FieldName(table, field), "there is none");
+  }
+  object->FieldDefs.erase(found);
+}
+
+std::optional<ReadBackProblem> BusinessObject::FindReadBackProblem() const {
+  std::optional<io::ReadBackProblem> problem = io::FindReadBackProblem(*live());
+  if (!problem) return std::nullopt;
+  return ReadBackProblem{std::move(problem->where), std::move(problem->why)};
 }
 
 Items<Table> BusinessObject::tables() const {
-  return Items<Table>(object_, object_->tables().size(), TableAt);
+  return Items<Table>(object_, generation_, live()->tables().size(), TableAt);
 }
 
 Table BusinessObject::AddTable(std::string_view name) {
+  CBusinessObject* object = live();
   document::RequireStorableName(name, "table name");
-  return Table(object_->AddTable(name));
+  return Table(object->AddTable(name));
 }
 
-void BusinessObject::ClearTables() { object_->ClearTables(); }
+void BusinessObject::ClearTables() { live()->ClearTables(); }
 
-bool BusinessObject::Put(std::string_view table, std::string_view field, std::string_view value) {
-  return core::PutValue(*object_, object_->putPosition, table, field, value);
+void BusinessObject::Put(std::string_view table, std::string_view field, std::string_view value) {
+  CBusinessObject* object = live();
+  document::RequireDone(core::PutValue(*object, object->putPosition, table, field, value),
+                        "cannot put a value of " + FieldName(table, field));
 }
 
-void BusinessObject::ResetPutPosition() { object_->putPosition = PutPosition{}; }
+void BusinessObject::ResetPutPosition() { live()->putPosition = PutPosition{}; }
 
 void BusinessObject::Rewrite(std::string_view author, std::string_view version,
                              std::string_view well_id, const Template* with_definitions_of) {
+  CBusinessObject* object = live();
   document::RequireStorableAttribute(author, "Author");
   document::RequireStorableAttribute(version, "Version");
   document::RequireStorableAttribute(well_id, "WellID");
@@ -155,19 +207,19 @@ void BusinessObject::Rewrite(std::string_view author, std::string_view version,
   std::string newVersion(version);
   std::string newWellId(well_id);
   std::string newDate = document::CurrentDateText();
-  TableDefMap tableDefs = object_->TableDefs;
-  FieldDefMap fieldDefs = object_->FieldDefs;
+  TableDefMap tableDefs = object->TableDefs;
+  FieldDefMap fieldDefs = object->FieldDefs;
   if (with_definitions_of != nullptr) {
-    core::CopyTemplateDefinitions(*with_definitions_of->document_.store_, object_->id, tableDefs,
+    core::CopyTemplateDefinitions(*with_definitions_of->document_.store_, object->id, tableDefs,
                                   fieldDefs);
   }
-  object_->ClearTables();
-  object_->author.swap(newAuthor);
-  object_->version.swap(newVersion);
-  object_->wellId.swap(newWellId);
-  object_->date.swap(newDate);
-  object_->TableDefs.swap(tableDefs);
-  object_->FieldDefs.swap(fieldDefs);
+  object->ClearTables();
+  object->author.swap(newAuthor);
+  object->version.swap(newVersion);
+  object->wellId.swap(newWellId);
+  object->date.swap(newDate);
+  object->TableDefs.swap(tableDefs);
+  object->FieldDefs.swap(fieldDefs);
 }
 
 }  // namespace kuv

@@ -1,39 +1,36 @@
 #include "document/checked_text.h"
 
-#include <stdexcept>
-#include <string>
-
 #include "io/storable_text.h"
+#include "kuv/document.hpp"
 
 namespace kuv::document {
 
+void Refuse(const std::string& what, const char* why) { throw Refusal(what, why); }
+
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
 namespace {
 
-[[noreturn]] void Refuse(const char* what, std::string_view text, const char* rule) {
-  throw std::invalid_argument("kuv: the " + std::string(what) + " \"" + std::string(text) +
-                              "\" cannot be stored in a document: " + rule);
+void RefuseText(const char* what, std::string_view text, const char* why) {
+  if (why != nullptr) Refuse("the " + std::string(what) + " " + Quoted(text) + " cannot be stored", why);
 }
 
 }  // namespace
 
 void RequireStorableAttribute(std::string_view text, const char* what) {
-  if (!io::IsStorableAttribute(text)) {
-    Refuse(what, text,
-           "an attribute text may not hold an apostrophe or '>', contain FieldDef or TableDef, "
-           "nor end in '='");
-  }
+  RefuseText(what, text, io::WhyNotStorableAttribute(text));
+}
+
+void RequireStorableUnit(std::string_view text) {
+  RefuseText("unit", text, io::WhyNotStorableUnit(text));
 }
 
 void RequireStorableName(std::string_view text, const char* what) {
-  if (!io::IsStorableName(text)) {
-    Refuse(what, text,
-           "a name may not hold an apostrophe, '<' or '>', contain FieldDef or TableDef, end in "
-           "'=', begin with '/', '!' or '?', nor be DataDescription");
-  }
+  RefuseText(what, text, io::WhyNotStorableName(text));
 }
 
 void RequireStorableValue(std::string_view text) {
-  if (!io::IsStorableValue(text)) Refuse("value", text, "a value may not hold '<'");
+  RefuseText("value", text, io::WhyNotStorableValue(text));
 }
 
 }  // namespace kuv::document

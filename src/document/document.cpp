@@ -3,6 +3,8 @@
 #include "kuv/document.hpp"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <stdexcept>
 #include <utility>
 
@@ -12,6 +14,7 @@
 #include "document/memory_files.h"
 #include "io/error_info.h"
 #include "io/load.h"
+#include "io/read_back_check.h"
 #include "io/reader.h"
 #include "io/writer.h"
 #include "model/object_store.h"
@@ -20,12 +23,30 @@ namespace kuv {
 
 namespace {
 
-BusinessObject ObjectAt(const void* owner, std::size_t index) {
-  return BusinessObject(static_cast<const CObjectStore*>(owner)->objects()[index].get());
+// A document's objects: the store of a document lives as long as the
+// document, so only the index is checked.
+BusinessObject ObjectAt(const void* owner, std::uint32_t, std::size_t index) {
+  const auto* store = static_cast<const CObjectStore*>(owner);
+  if (index >= store->objects().size()) throw std::out_of_range("kuv: the item is gone");
+  return BusinessObject(store->objects()[index].get());
 }
 
 [[noreturn]] void Throw(const CErrorInfo& error) {
   throw Error(static_cast<ErrorCode>(error.code), error.message);
+}
+
+[[noreturn]] void ThrowSaveError(const std::string& detail) {
+  CErrorInfo error;
+  error.SetError(kErrorOpenForSave, detail.empty() ? nullptr : detail.c_str());
+  Throw(error);
+}
+
+// Refuses, before anything is written, a store that would not read back as
+// it is.
+void RequireReadsBack(const CObjectStore& store) {
+  if (const std::optional<io::ReadBackProblem> problem = io::FindReadBackProblem(store)) {
+    ThrowSaveError(problem->Describe());
+  }
 }
 
 }  // namespace
@@ -57,14 +78,14 @@ Document Document::Parse(std::string_view bytes) {
 }
 
 void Document::Save(const std::string& path) const {
-  if (!io::SaveStore(platform::DefaultPlatform(), *store_, path)) {
-    CErrorInfo error;
-    error.SetError(kErrorOpenForSave, path.c_str());
-    Throw(error);
+  std::string refusal;
+  if (!io::SaveStore(platform::DefaultPlatform(), *store_, path, &refusal)) {
+    ThrowSaveError(refusal.empty() ? path : path + ": " + refusal);
   }
 }
 
 std::string Document::Serialize() const {
+  RequireReadsBack(*store_);
   std::string bytes;
   document::MemoryOutput output(bytes);
   io::WriteDocument(*store_, output);
@@ -72,12 +93,17 @@ std::string Document::Serialize() const {
 }
 
 void Document::Write(std::ostream& out) const {
+  RequireReadsBack(*store_);
   document::StreamOutput output(out);
   if (!io::WriteDocument(*store_, output, platform::kTextLineEnd) || !output.Commit()) {
-    CErrorInfo error;
-    error.SetError(kErrorOpenForSave, nullptr);
-    Throw(error);
+    ThrowSaveError({});
   }
+}
+
+std::optional<ReadBackProblem> Document::FindReadBackProblem() const {
+  std::optional<io::ReadBackProblem> problem = io::FindReadBackProblem(*store_);
+  if (!problem) return std::nullopt;
+  return ReadBackProblem{std::move(problem->where), std::move(problem->why)};
 }
 
 const std::string& Document::version() const { return store_->version; }
@@ -85,7 +111,7 @@ const std::string& Document::version() const { return store_->version; }
 bool Document::complete() const { return store_->rootClosed || !read_; }
 
 Items<BusinessObject> Document::objects() const {
-  return Items<BusinessObject>(store_.get(), store_->objects().size(), ObjectAt);
+  return Items<BusinessObject>(store_.get(), 0, store_->objects().size(), ObjectAt);
 }
 
 std::size_t Document::size() const { return store_->objects().size(); }
@@ -96,15 +122,17 @@ std::optional<BusinessObject> Document::Find(std::string_view id) const {
   return BusinessObject(store_->GetAt(index));
 }
 
-std::optional<BusinessObject> Document::CreateObject(std::string_view id, std::string_view author,
-                                                     std::string_view version,
-                                                     std::string_view well_id,
-                                                     const Template* with_definitions_of) {
+BusinessObject Document::CreateObject(std::string_view id, std::string_view author,
+                                      std::string_view version, std::string_view well_id,
+                                      const Template* with_definitions_of) {
   document::RequireStorableAttribute(id, "ID");
   document::RequireStorableAttribute(author, "Author");
   document::RequireStorableAttribute(version, "Version");
   document::RequireStorableAttribute(well_id, "WellID");
-  if (store_->Find(id) >= 0) return std::nullopt;
+  if (store_->Find(id) >= 0) {
+    document::Refuse("cannot create the object " + document::Quoted(id),
+                     "another object of the document has its ID");
+  }
   std::string date = document::CurrentDateText();
   CBusinessObject* object = store_->Append(id);
   try {
@@ -123,15 +151,17 @@ std::optional<BusinessObject> Document::CreateObject(std::string_view id, std::s
   return BusinessObject(object);
 }
 
-bool Document::Remove(BusinessObject object) {
+void Document::Remove(BusinessObject object) {
+  const CBusinessObject* node = object.live();
   const auto& objects = store_->objects();
   for (std::size_t i = 0; i < objects.size(); ++i) {
-    if (objects[i].get() == object.object_) {
+    if (objects[i].get() == node) {
       store_->RemoveAt(static_cast<int>(i));
-      return true;
+      return;
     }
   }
-  return false;
+  document::Refuse("cannot remove the object " + document::Quoted(node->id),
+                   "it belongs to another document");
 }
 
 }  // namespace kuv

@@ -9,6 +9,11 @@ namespace kuv {
 Error::Error(ErrorCode code, const std::string& message)
     : std::runtime_error(message), code_(code) {}
 
+Refusal::Refusal(const std::string& what, const std::string& why)
+    : std::invalid_argument("kuv: " + what + ": " + why), why_(why) {}
+
+StaleHandle::StaleHandle(const std::string& what) : std::logic_error(what) {}
+
 std::string FormatDate(const DateParts& parts) {
   return core::FormatTimestamp(parts.year, parts.month, parts.day, parts.hour, parts.minute);
 }
@@ -25,6 +30,7 @@ const char* WhyNotStorableValue(std::string_view text) { return io::WhyNotStorab
 const char* WhyNotStorableAttribute(std::string_view text) {
   return io::WhyNotStorableAttribute(text);
 }
+const char* WhyNotStorableUnit(std::string_view text) { return io::WhyNotStorableUnit(text); }
 const char* WhyNotStorableName(std::string_view text) { return io::WhyNotStorableName(text); }
 
 }  // namespace kuv

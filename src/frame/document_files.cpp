@@ -1,5 +1,6 @@
 // Reading the data document from its file and writing it back.
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "frame/library_state.h"
@@ -28,7 +29,12 @@ bool LibraryState::OpenDocument(const std::string& path, bool keepOpen, CErrorIn
 bool LibraryState::SaveDocument(const std::string& path, CErrorInfo& error) {
   // Release the file that KuvOpen kept, so the same path can be saved.
   dataStream_.reset();
-  if (!io::SaveStore(platform_, dataStore_, path)) error.SetError(kErrorOpenForSave, path.c_str());
+  std::string refusal;
+  if (!io::SaveStore(platform_, dataStore_, path, &refusal)) {
+    // A document that would not read back as it is names where and why.
+    const std::string detail = refusal.empty() ? path : path + ": " + refusal;
+    error.SetError(kErrorOpenForSave, detail.c_str());
+  }
   return error.code == kNoError;
 }
 

@@ -89,13 +89,13 @@ bool LibraryState::DeleteObject(std::string_view id) {
 
 bool LibraryState::DefineTable(std::string_view table, std::string_view parent) {
   CBusinessObject* object = PutObject();
-  return object != nullptr && core::DefineTable(*object, table, parent);
+  return object != nullptr && core::DefineTable(*object, table, parent) == nullptr;
 }
 
 bool LibraryState::DefineField(std::string_view table, std::string_view field,
                                std::string_view unit, std::string_view type) {
   CBusinessObject* object = PutObject();
-  return object != nullptr && core::DefineField(*object, table, field, unit, type);
+  return object != nullptr && core::DefineField(*object, table, field, unit, type) == nullptr;
 }
 
 bool LibraryState::PutValue(std::string_view table, std::string_view field,
@@ -107,7 +107,7 @@ bool LibraryState::PutValue(std::string_view table, std::string_view field,
   // then starts at the top level of the put object.
   PutPosition position;
   if (putOwner_ == object) position = putPosition_;
-  if (!core::PutValue(*object, position, table, field, value)) return false;
+  if (core::PutValue(*object, position, table, field, value) != nullptr) return false;
   putPosition_ = position;
   putOwner_ = object;
   return true;

@@ -1,7 +1,9 @@
 #include "io/load.h"
 
 #include <new>
+#include <optional>
 
+#include "io/read_back_check.h"
 #include "io/reader.h"
 #include "io/writer.h"
 
@@ -29,8 +31,13 @@ constexpr OutputSink::Writes kSaveWrites = OutputSink::Writes::kInline;
 constexpr OutputSink::Writes kSaveWrites = OutputSink::Writes::kInBackground;
 #endif
 
-bool SaveStore(platform::Platform& platform, const CObjectStore& store, const std::string& path) {
+bool SaveStore(platform::Platform& platform, const CObjectStore& store, const std::string& path,
+               std::string* refusal) {
   try {
+    if (const std::optional<ReadBackProblem> problem = FindReadBackProblem(store)) {
+      *refusal = problem->Describe();
+      return false;
+    }
     std::unique_ptr<platform::OutputFile> output = platform.BeginReplace(path);
     return output != nullptr &&
            WriteDocument(store, *output, platform::kTextLineEnd, kSaveWrites) && output->Commit();

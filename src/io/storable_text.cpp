@@ -24,8 +24,14 @@ const char* WhyNotStorableAttribute(std::string_view text) {
   return nullptr;
 }
 
-const char* WhyNotStorableName(std::string_view text) {
+const char* WhyNotStorableUnit(std::string_view text) {
   if (const char* why = WhyNotStorableAttribute(text)) return why;
+  if (Contains(text, "\t")) return "it holds a tab, which separates the names of a definition";
+  return nullptr;
+}
+
+const char* WhyNotStorableName(std::string_view text) {
+  if (const char* why = WhyNotStorableUnit(text)) return why;
   if (Contains(text, "<")) return "it holds '<', which starts a tag";
   if (!text.empty() && (text.front() == '/' || text.front() == '!' || text.front() == '?')) {
     return "it begins with '/', '!' or '?', which mark closing tags and comments";

@@ -23,10 +23,14 @@ const char* WhyNotStorableValue(std::string_view text);
 // not end in "=" (with the closing apostrophe that would spell "Key='",
 // which the reader could take for the start of a later attribute).
 const char* WhyNotStorableAttribute(std::string_view text);
+// A unit: an attribute whose definition joins it to the type with a tab,
+// so that it may not hold a tab either.
+const char* WhyNotStorableUnit(std::string_view text);
 // A table or field name: the text of its element's tags and an attribute
-// of its definition. Everything an attribute may not hold, nor "<"; it may
-// not begin with "/", "!" or "?" (a closing tag, a comment, a processing
-// instruction) nor be "DataDescription".
+// of its definition. Everything a unit may not hold (a definition's key
+// joins the table to the field with a tab), nor "<"; it may not begin with
+// "/", "!" or "?" (a closing tag, a comment, a processing instruction) nor
+// be "DataDescription".
 const char* WhyNotStorableName(std::string_view text);
 
 inline bool IsStorableValue(std::string_view text) { return !WhyNotStorableValue(text); }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "io/output_sink.h"
+#include "io/tag_layout.h"
 #include "model/definitions.h"
 
 namespace kuv::io {
@@ -96,40 +97,19 @@ class DocumentWriter {
   }
 
   void WriteHeader(const CBusinessObject& object) {
-    sink_.Append("<BusinessObject ID='");
-    sink_.AppendText(object.id);
-    sink_.Append("' Author='");
-    sink_.AppendText(object.author);
-    sink_.Append("' Version='");
-    sink_.AppendText(object.version);
-    sink_.Append("' WellID='");
-    sink_.AppendText(object.wellId);
-    sink_.Append("' Date='");
-    sink_.AppendText(object.date);
-    Line("'>");
-
+    sink_.Append('<');
+    AppendObjectTag(sink_, object);
+    Line(">");
     Line(kDescriptionOpen);
     for (const auto& [table, parent] : object.TableDefs) {
-      sink_.Append("<TableDef Table='");
-      sink_.AppendText(table);
-      if (!parent.empty()) {
-        sink_.Append("' Parent='");
-        sink_.AppendText(parent);
-      }
-      Line("'/>");
+      sink_.Append('<');
+      AppendTableDefTag(sink_, table, parent);
+      Line(">");
     }
     for (const auto& [key, definition] : object.FieldDefs) {
-      const SplitText names = SplitAtFirstTab(key);
-      const SplitText unitAndType = SplitAtFirstTab(definition);
-      sink_.Append("<FieldDef Table='");
-      sink_.AppendText(names.first);
-      sink_.Append("' Field='");
-      sink_.AppendText(names.second);
-      sink_.Append("' Unit='");
-      sink_.AppendText(unitAndType.first);
-      sink_.Append("' Type='");
-      sink_.AppendText(unitAndType.second);
-      Line("'/>");
+      sink_.Append('<');
+      AppendFieldDefTag(sink_, key, definition);
+      Line(">");
     }
     Line(kDescriptionClose);
   }

@@ -206,13 +206,21 @@ TEST_F(ObjectEditing, TableDefinitionNeedsAnEmptyOrDeclaredParent) {
   EXPECT_EQ(object.TableDefs, (TableDefMap{{"A", "B"}, {"B", ""}, {"C", ""}}));
 }
 
-TEST_F(ObjectEditing, TableNamedLikeAWholeFieldKeyIsRefused) {
+// A tab parts a definition's table from its field and its unit from its
+// type, so a name or unit that holds one would be saved as another.
+TEST_F(ObjectEditing, TabsInNamesAndUnitsAreRefused) {
   ASSERT_EQ(KuvCreateObject("W", "", "", ""), 1);
   ASSERT_EQ(KuvCreateFieldDef("T", "f", "", ""), 1);
   EXPECT_EQ(KuvCreateTableDef("T\tf", ""), 0);
-  EXPECT_EQ(KuvCreateTableDef("T\tg", ""), 1);
+  EXPECT_EQ(KuvCreateTableDef("X\tY", ""), 0);
   EXPECT_EQ(KuvCreateTableDef("f", ""), 1);  // a field's own name is free
-  EXPECT_EQ(DataObject(0)->TableDefs.size(), 2u);
+  EXPECT_EQ(KuvCreateTableDef("Z", "X\tY"), 0);
+  EXPECT_EQ(KuvCreateFieldDef("T", "Depth", "m\tMD", "float"), 0);
+  EXPECT_EQ(KuvCreateFieldDef("T", "De\tpth", "m", "float"), 0);
+  EXPECT_EQ(KuvCreateFieldDef("X\tY", "F", "ft", "int"), 0);
+  EXPECT_EQ(KuvCreateFieldDef("T", "Flags", "", "bit\tmask"), 1);  // the type comes last
+  EXPECT_EQ(DataObject(0)->TableDefs, (TableDefMap{{"f", ""}}));
+  EXPECT_EQ(DataObject(0)->FieldDefs.size(), 2u);
 }
 
 TEST_F(ObjectEditing, FieldDefinitionKeepsTheFirstAndAvoidsTableNames) {

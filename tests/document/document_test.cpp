@@ -158,25 +158,53 @@ TEST(Document, AFailedSaveThrowsAndLeavesTheTargetAsItWas) {
 
 TEST(Document, CreatesFindsAndRemovesObjects) {
   Document document;
-  const auto a = document.CreateObject("A", "ann", "1", "W-1");
-  ASSERT_TRUE(a.has_value());
-  EXPECT_TRUE(ParseDate(a->date()).has_value());  // stamped with the current time
-  EXPECT_FALSE(document.CreateObject("A", "bob", "2", "W-2").has_value());  // taken
-  const auto b = document.CreateObject("B", "", "", "");
-  ASSERT_TRUE(b.has_value());
+  const BusinessObject a = document.CreateObject("A", "ann", "1", "W-1");
+  EXPECT_TRUE(ParseDate(a.date()).has_value());  // stamped with the current time
+  EXPECT_THROW(document.CreateObject("A", "bob", "2", "W-2"), Refusal);  // taken
+  const BusinessObject b = document.CreateObject("B", "", "", "");
   EXPECT_EQ(document.Find("B"), b);
   EXPECT_FALSE(document.Find("b").has_value());
-  EXPECT_THROW(document.CreateObject("O'Neil", "", "", ""), std::invalid_argument);
+  EXPECT_THROW(document.CreateObject("O'Neil", "", "", ""), Refusal);
   EXPECT_THROW(document.CreateObject("C", "a>b", "", ""), std::invalid_argument);
   EXPECT_EQ(document.size(), 2u);
 
-  EXPECT_TRUE(document.Remove(*a));
-  EXPECT_FALSE(document.Remove(*a));  // no longer one of its objects
+  document.Remove(a);
+  EXPECT_THROW(document.Remove(a), StaleHandle);  // gone with its node
   ASSERT_EQ(document.size(), 1u);
   EXPECT_EQ(document.objects()[0].id(), "B");
 
   Document other;
-  EXPECT_FALSE(other.Remove(*b));
+  EXPECT_THROW(other.Remove(b), Refusal);
+  EXPECT_EQ(document.size(), 1u);
+}
+
+// Handles kept past the removal of their nodes throw, and never reach into
+// freed memory (AddressSanitizer watches), also once the nodes' places are
+// taken by new ones.
+TEST(Document, HandlesOfRemovedNodesThrow) {
+  Document document = Document::Open(Example("kestrel3_casing_tops.kuv"));
+  BusinessObject object = document.objects()[0];
+  Table table = object.tables()[0];
+  Row row = table.rows()[0];
+  const Items<Row> rows = table.rows();
+  object.ClearTables();
+  EXPECT_THROW(table.name(), StaleHandle);
+  EXPECT_THROW(row.values(), StaleHandle);
+  EXPECT_THROW(row.AddValue("x", "1"), StaleHandle);
+  EXPECT_THROW(rows[0], StaleHandle);
+  // New nodes may take the freed places; the old handles still know.
+  const Table fresh = object.AddTable("Fresh");
+  fresh.rows();
+  EXPECT_NE(fresh, table);
+  EXPECT_THROW(table.AddRow(), StaleHandle);
+
+  const BusinessObject second = document.objects()[1];
+  const Table kept = second.tables()[0];
+  document.Remove(second);
+  EXPECT_THROW(second.id(), StaleHandle);
+  EXPECT_THROW(second.tables(), StaleHandle);
+  EXPECT_THROW(kept.rows(), StaleHandle);
+  EXPECT_EQ(object.tables()[0].name(), "Fresh");  // others stay usable
 }
 
 TEST(Document, MovesKeepHandlesValid) {

@@ -26,6 +26,17 @@ inline std::string AsSavedOnThisSystem(const std::string& bytes) {
 #endif
 }
 
+// Why call was refused, or "" when it was not: the refusal's reason alone.
+template <typename Call>
+std::string RefusalOf(Call&& call) {
+  try {
+    call();
+  } catch (const Refusal& refusal) {
+    return refusal.why().empty() ? "(no reason)" : refusal.why();
+  }
+  return "";
+}
+
 inline std::string Example(const std::string& name) {
   return std::string(KUV_SOURCE_DIR) + "/examples/" + name;
 }

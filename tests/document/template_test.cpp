@@ -48,13 +48,13 @@ TEST(Template, AnOutdatedTemplateIsRefusedWithTheAttachMessage) {
 TEST(Template, NewAndRewrittenObjectsTakeItsDefinitions) {
   const Template standard = Template::Open(Example("Standard.kvt"));
   Document document;
-  BusinessObject casing = *document.CreateObject("CasingStrings", "ann", "1", "W", &standard);
+  BusinessObject casing = document.CreateObject("CasingStrings", "ann", "1", "W", &standard);
   EXPECT_EQ(casing.parent_of("CementStage"), "Casing");
   EXPECT_TRUE(casing.field_definition("Casing", "OD").has_value());
-  EXPECT_TRUE(casing.Put("Casing", "Name", "Surface"));
-  EXPECT_TRUE(casing.Put("CementStage", "Stage", "1"));
+  casing.Put("Casing", "Name", "Surface");
+  casing.Put("CementStage", "Stage", "1");
 
-  BusinessObject plain = *document.CreateObject("Unknown", "", "", "", &standard);
+  BusinessObject plain = document.CreateObject("Unknown", "", "", "", &standard);
   EXPECT_TRUE(plain.table_definitions().empty());
   plain.set_id("CasingStrings-2");
   plain.SetTableDefinition("Own", "");

@@ -28,17 +28,19 @@ std::string WorkOnOwnDocument(const std::string& sample, const Template& standar
     }
   }
   if (values == 0) return sample + ": no values";
-  auto added = document.CreateObject("Casing" + std::to_string(round), "t", "1", "W", &standard);
-  if (!added) return "the ID was taken";
+  BusinessObject added =
+      document.CreateObject("Casing" + std::to_string(round), "t", "1", "W", &standard);
   // Named like the template's casing strings, the object takes their
   // definitions when it is rewritten.
-  added->set_id("CasingStrings");
-  added->Rewrite("t", "2", "W", &standard);
-  for (int i = 0; i < 50; ++i) {
-    if (!added->Put("Casing", "Name", "string " + std::to_string(i)) ||
-        !added->Put("CementStage", "Stage", std::to_string(i))) {
-      return "a put was refused";
+  added.set_id("CasingStrings");
+  added.Rewrite("t", "2", "W", &standard);
+  try {
+    for (int i = 0; i < 50; ++i) {
+      added.Put("Casing", "Name", "string " + std::to_string(i));
+      added.Put("CementStage", "Stage", std::to_string(i));
     }
+  } catch (const Refusal& refusal) {
+    return refusal.what();
   }
   document.Save(savePath);
   if (Document::Open(savePath).Serialize() != document.Serialize()) return "saved bytes differ";

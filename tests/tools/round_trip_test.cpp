@@ -58,13 +58,13 @@ TEST_F(RoundTrip, UtfEightDocumentsComeBackWithTheirEncoding) {
 TEST_F(RoundTrip, ObjectsUnlikeTheTemplateAndTablesWithoutValuesComeBack) {
   Document document;
   BusinessObject survey =
-      *document.CreateObject("DeviationSurvey", "J. Smith & Sons \"north\"", "", "W\t1");
+      document.CreateObject("DeviationSurvey", "J. Smith & Sons \"north\"", "", "W\t1");
   survey.set_date("not a date at all");
   survey.SetTableDefinition("Station", "");
   survey.SetTableDefinition("Unused", "Station");
   survey.SetFieldDefinition("Station", "MD", "ft", "float");
   survey.SetFieldDefinition("Station", "Note", "", "");
-  survey.SetFieldDefinition("Station", "Odd\tfield", "u", "t\tt");
+  survey.SetFieldDefinition("Station", "Odd field", "u", "t\tt");
   survey.SetFieldDefinition("Unused", "x", "m", "float");
   Table stations = survey.AddTable("Station");
   Row row = stations.AddRow();
@@ -75,10 +75,10 @@ TEST_F(RoundTrip, ObjectsUnlikeTheTemplateAndTablesWithoutValuesComeBack) {
   row.AddValue("Undeclared", "no definition");
   survey.AddTable("Empty");
   survey.AddTable("Outer").AddRow().AddChildTable("Inner").AddRow().AddValue("v", "1");
-  BusinessObject bare = *document.CreateObject("Bare", "", "", "");
+  BusinessObject bare = document.CreateObject("Bare", "", "", "");
   bare.set_date("");
   // One ID twice, as a document may hold it.
-  BusinessObject again = *document.CreateObject("Twice", "", "", "");
+  BusinessObject again = document.CreateObject("Twice", "", "", "");
   again.set_id("DeviationSurvey");
   again.AddTable("Station").AddRow().AddValue("MD", "1");
   document.Save(Path("unusual.kuv"));

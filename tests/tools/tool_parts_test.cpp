@@ -67,7 +67,7 @@ TEST(TextEncoding, MalformedUtf8IsRefusedOrReplacedForDisplay) {
 // A document built through the API, for the parts that read one.
 class SampleObject {
  public:
-  SampleObject() : object_(*document_.CreateObject("X", "", "", "")) {}
+  SampleObject() : object_(document_.CreateObject("X", "", "", "")) {}
   BusinessObject& object() { return object_; }
 
  private:
@@ -159,13 +159,14 @@ TEST(CsvWriter, QuotesAsRfc4180AndGivesRepeatedFieldsTheirOwnColumn) {
   first.AddValue("depth", "1");
   Row second = table.AddRow();
   second.AddValue("name", "two\nlines");
-  second.AddValue("name", "again");
+  second.AddValue("depth", "2");
+  second.AddValue("depth", "again");
   std::ostringstream out;
   WriteCsvTable(out, object, "T", Encoding::kCp1252);
   EXPECT_EQ(out.str(),
-            "row_id,name,depth,name\r\n"
+            "row_id,name,depth,depth\r\n"
             "0,\"a, \"\"b\"\"\",1,\r\n"
-            "1,\"two\nlines\",,again\r\n");
+            "1,\"two\nlines\",2,again\r\n");
   EXPECT_THROW(WriteCsvTable(out, object, "Missing", Encoding::kCp1252), std::exception);
 }
 

@@ -1,0 +1,30 @@
+// Whether a store, once saved, reads back as it is: the tags that the
+// writer would write are handed, in the writer's order, to the reader's own
+// rules, and every table, row and value that the rules would make is
+// compared with the one in the store. Nothing is written and nothing is
+// built: the check costs a walk of the store.
+#ifndef KUV_IO_READ_BACK_CHECK_H_
+#define KUV_IO_READ_BACK_CHECK_H_
+
+#include <optional>
+#include <string>
+
+#include "model/object_store.h"
+
+namespace kuv::io {
+
+// The first place where a saved document would read back different, and
+// why.
+struct ReadBackProblem {
+  std::string where;  // "object 'Logs', table 'Run' > 'Sample', row 3, field 'GR'"
+  std::string why;    // "the row does not begin with ..."
+  std::string Describe() const { return where + ": " + why; }
+};
+
+std::optional<ReadBackProblem> FindReadBackProblem(const CObjectStore& store);
+// The same for a document that holds this one object.
+std::optional<ReadBackProblem> FindReadBackProblem(const CBusinessObject& object);
+
+}  // namespace kuv::io
+
+#endif  // KUV_IO_READ_BACK_CHECK_H_
