@@ -1,7 +1,8 @@
 #include "view_page.h"
 
+#include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <optional>
 #include <sstream>
@@ -11,7 +12,8 @@
 
 #include "json_text.h"
 #include "number_text.h"
-#include "plot_svg.h"
+#include "plot_path.h"
+#include "plot_reduction.h"
 #include "strict_check.h"
 #include "view_assets.h"
 #include "view_tables.h"
@@ -34,10 +36,11 @@ class PageWriter {
     buffer_ += text;
     FlushWhenFull();
   }
+  // The shortest text that reads back as the same double.
   void Number(double value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    buffer_ += text;
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value);
+    buffer_.append(text, written.ptr);
   }
   void Number(std::size_t value) { buffer_ += std::to_string(value); }
   // A text of the document as a JSON string, decoded for display.
@@ -53,9 +56,6 @@ class PageWriter {
   void Utf8(std::string_view text) {
     AppendJsonString(text, &buffer_, true);
     FlushWhenFull();
-  }
-  std::string Decoded(std::string_view bytes) const {
-    return IsAscii(bytes) ? std::string(bytes) : DecodeForDisplay(bytes, encoding_);
   }
   void Flush() {
     out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
@@ -131,36 +131,57 @@ std::vector<double> NumbersOf(const ViewColumn& column, ValueKind kind, double n
   return numbers;
 }
 
-// The plot of a table whose first numeric column is its depth; empty when
-// it has fewer than two numeric columns or no depth is a number.
-std::string PlotOf(const ViewTable& table, const std::vector<ColumnFacts>& facts, double nullValue,
-                   const PageWriter& page) {
+// Resistivities span decades, and logs draw them on a logarithmic scale.
+bool IsResistivity(std::string_view unit) {
+  std::string lower;
+  for (const char c : unit) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower.find("ohm") != std::string::npos;
+}
+
+// The plot of a table with two numeric columns or more: the first is the
+// depth, each other one a track, whose curve is drawn here; the page
+// draws the axes and labels. Nothing when no depth is a number.
+void WritePlot(const ViewTable& table, const std::vector<ColumnFacts>& facts, double nullValue,
+               PageWriter& page) {
   std::vector<std::size_t> numeric;
   for (std::size_t i = 0; i < facts.size(); ++i) {
     if (facts[i].numeric()) numeric.push_back(i);
   }
-  if (numeric.size() < 2) return {};
-  // Names and units decoded, kept while the curves point at them.
-  std::vector<std::pair<std::string, std::string>> labels;
-  labels.reserve(numeric.size());
-  for (const std::size_t i : numeric) {
-    std::string name = page.Decoded(table.columns[i].field);
-    if (table.columns[i].occurrence > 0) {
-      name += " #" + std::to_string(table.columns[i].occurrence + 1);
+  if (numeric.size() < 2) return;
+  const std::size_t depthColumn = numeric.front();
+  const std::vector<double> depths =
+      NumbersOf(table.columns[depthColumn], facts[depthColumn].kind, nullValue);
+  const std::optional<DepthAxis> axis = AxisOf(depths, PlotRowsFor(table.rows));
+  if (!axis) return;
+  page.Raw(",\"plot\":{\"rows\":");
+  page.Number(static_cast<std::size_t>(axis->rows));
+  page.Raw(",\"top\":");
+  page.Number(axis->top);
+  page.Raw(",\"bottom\":");
+  page.Number(axis->bottom);
+  page.Raw(",\"depth\":");
+  page.Number(depthColumn);
+  page.Raw(",\"tracks\":[");
+  for (std::size_t n = 1; n < numeric.size(); ++n) {
+    const std::size_t column = numeric[n];
+    const TrackPath track =
+        TrackPathOf(depths, NumbersOf(table.columns[column], facts[column].kind, nullValue), *axis,
+                    IsResistivity(facts[column].unit));
+    page.Raw(n == 1 ? "{\"column\":" : ",{\"column\":");
+    page.Number(column);
+    if (track.least) {
+      page.Raw(",\"least\":");
+      page.Number(*track.least);
+      page.Raw(",\"greatest\":");
+      page.Number(*track.greatest);
+      if (track.logarithmic) page.Raw(",\"log\":true");
+      page.Raw(",\"path\":\"");
+      page.Raw(track.path);
+      page.Raw("\"");
     }
-    labels.emplace_back(std::move(name), page.Decoded(facts[i].unit));
+    page.Raw("}");
   }
-  const auto curveOf = [&](std::size_t n) {
-    const std::size_t i = numeric[n];
-    return PlotCurve{labels[n].first, labels[n].second,
-                     NumbersOf(table.columns[i], facts[i].kind, nullValue)};
-  };
-  const PlotCurve depth = curveOf(0);
-  std::vector<PlotCurve> tracks;
-  for (std::size_t n = 1; n < numeric.size(); ++n) tracks.push_back(curveOf(n));
-  std::string svg;
-  AppendTrackPlot(depth, tracks, PlotRowsFor(table.rows), &svg);
-  return svg;
+  page.Raw("]}");
 }
 
 void WriteParents(const ViewTable& table, PageWriter& page) {
@@ -239,11 +260,7 @@ std::size_t WriteTable(const BusinessObject& object, const ViewTable& table,
   }
   page.Raw("]");
   if (!table.parentRow.empty()) WriteParents(table, page);
-  const std::string plot = PlotOf(table, facts, nullValue, page);
-  if (!plot.empty()) {
-    page.Raw(",\"plot\":");
-    page.Utf8(plot);
-  }
+  WritePlot(table, facts, nullValue, page);
   page.Raw("}");
   return values;
 }

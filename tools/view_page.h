@@ -6,8 +6,9 @@
 //
 // The data travel as JSON in inert script elements, one per object, read
 // by the page's script only when the object is opened: each table's
-// columns as arrays of texts (not a DOM node per value), and its plot as
-// SVG drawn here, reduced to the pixel rows it has.
+// columns as arrays of texts (not a DOM node per value), and the curves of
+// its plot as SVG paths drawn here, reduced to the pixel rows they have;
+// the script draws the axes, frames and labels around them.
 #ifndef KUV_TOOLS_VIEW_PAGE_H_
 #define KUV_TOOLS_VIEW_PAGE_H_
 

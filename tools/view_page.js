@@ -2,7 +2,9 @@
 // elements as JSON: an index of the objects, and one element per object
 // that is read only when the object is opened, so that a page of millions
 // of values opens at once. Rows are shown a page at a time, sorted by the
-// column whose heading was clicked; the plots come drawn, as SVG.
+// column whose heading was clicked. The curves of the plots come drawn by
+// the tool, as SVG paths reduced to the plot's pixel rows; this script
+// draws the depth axis, the tracks' frames and their labels around them.
 (function () {
   'use strict';
 
@@ -12,6 +14,22 @@
   const OPEN_EVERYTHING_UP_TO = 50000;
 
   const collator = new Intl.Collator(undefined, { numeric: true });
+
+  // The plots' layout, in pixels; a curve's path runs across PATH_WIDTH
+  // units from the track's least value to its greatest.
+  const PLOT = {
+    axisWidth: 76, trackWidth: 140, trackGap: 10, header: 46, footer: 6, inset: 3,
+    pathWidth: 1000, pixelsPerTick: 60,
+    colours: ['#1f77b4', '#d62728', '#2ca02c', '#9467bd', '#ff7f0e', '#8c564b', '#e377c2',
+      '#17becf'],
+  };
+  // The SVG namespace, from an element the HTML parser made, so that the
+  // page names no address at all.
+  const SVG_NAMESPACE = (() => {
+    const box = document.createElement('div');
+    box.innerHTML = '<svg></svg>';
+    return box.firstChild.namespaceURI;
+  })();
 
   function make(tag, className, text) {
     const node = document.createElement(tag);
@@ -26,6 +44,98 @@
 
   function columnName(column) {
     return column.occurrence > 0 ? column.field + ' #' + (column.occurrence + 1) : column.field;
+  }
+
+  function svg(tag, attributes, text) {
+    const node = document.createElementNS(SVG_NAMESPACE, tag);
+    for (const [name, value] of Object.entries(attributes)) node.setAttribute(name, value);
+    if (text !== undefined) node.textContent = text;
+    return node;
+  }
+
+  function label(x, y, className, anchor, text) {
+    return svg('text', { x, y, class: className, 'text-anchor': anchor }, text);
+  }
+
+  // A step of 1, 2 or 5 times a power of ten that divides span into about
+  // wanted parts.
+  function niceStep(span, wanted) {
+    const raw = span / Math.max(wanted, 1);
+    const magnitude = Math.pow(10, Math.floor(Math.log10(raw)));
+    const fraction = raw / magnitude;
+    return (fraction <= 1 ? 1 : fraction <= 2 ? 2 : fraction <= 5 ? 5 : 10) * magnitude;
+  }
+
+  function fourDigits(value) {
+    return String(Number(value.toPrecision(4)));
+  }
+
+  // The depth axis on the left, with a tick and a grid line at round
+  // depths, increasing downwards.
+  function depthAxis(plot, depth, width) {
+    const axis = svg('g', { class: 'depth-axis' });
+    const right = PLOT.axisWidth - 8;
+    axis.append(label(right, 14, 'track-name', 'end', columnName(depth)),
+      label(right, 28, 'track-unit', 'end', depth.unit));
+    const span = plot.bottom - plot.top;
+    const step = niceStep(span, Math.max(2, Math.floor(plot.rows / PLOT.pixelsPerTick)));
+    if (!(step > 0) || !Number.isFinite(step)) return axis;
+    const decimals = Math.min(12, Math.max(0, -Math.floor(Math.log10(step))));
+    const first = Math.ceil(plot.top / step) * step;
+    let grid = '';
+    for (let k = 0; k <= 100; ++k) {
+      const at = first + k * step;
+      if (at > plot.bottom + step * 1e-9) break;
+      const y = PLOT.header + (at - plot.top) / span * plot.rows;
+      grid += `M${PLOT.axisWidth - 4} ${y.toFixed(1)}H${width - PLOT.trackGap}`;
+      axis.append(label(right, (y + 4).toFixed(1), 'tick', 'end',
+        (at === 0 ? 0 : at).toFixed(decimals)));
+    }
+    axis.prepend(svg('path', { class: 'grid', d: grid }));
+    return axis;
+  }
+
+  function track(plot, entry, column, number) {
+    const width = PLOT.trackWidth;
+    const left = PLOT.axisWidth + number * (width + PLOT.trackGap);
+    const group = svg('g', { class: 'track', transform: `translate(${left},0)` });
+    group.dataset.field = columnName(column);
+    group.dataset.unit = column.unit;
+    group.append(label(width / 2, 14, 'track-name', 'middle', columnName(column)),
+      label(width / 2, 28, 'track-unit', 'middle', column.unit),
+      svg('rect', { class: 'frame', x: 0, y: PLOT.header, width, height: plot.rows }));
+    if (entry.path === undefined) {
+      group.append(label(width / 2, PLOT.header + 20, 'scale', 'middle', 'no values'));
+      return group;
+    }
+    if (entry.log) group.append(label(width - 1, 28, 'scale', 'end', 'log'));
+    group.append(label(1, 41, 'scale', 'start', fourDigits(entry.least)),
+      label(width - 1, 41, 'scale', 'end', fourDigits(entry.greatest)));
+    const across = (width - 2 * PLOT.inset) / PLOT.pathWidth;
+    group.append(svg('path', {
+      d: entry.path, fill: 'none', stroke: PLOT.colours[number % PLOT.colours.length],
+      'vector-effect': 'non-scaling-stroke',
+      transform: `translate(${PLOT.inset},${PLOT.header + 0.5}) scale(${across},1)`,
+    }));
+    return group;
+  }
+
+  // A table's log tracks beside its depth axis.
+  function plotOf(table) {
+    const plot = table.plot;
+    const width = PLOT.axisWidth + plot.tracks.length * (PLOT.trackWidth + PLOT.trackGap);
+    const height = PLOT.header + plot.rows + PLOT.footer;
+    const drawing = svg('svg', {
+      class: 'tracks', role: 'img', width, height, viewBox: `0 0 ${width} ${height}`,
+    });
+    const depth = table.columns[plot.depth];
+    drawing.dataset.depth = columnName(depth);
+    drawing.dataset.depthUnit = depth.unit;
+    drawing.append(depthAxis(plot, depth, width));
+    plot.tracks.forEach((entry, number) => {
+      drawing.append(track(plot, entry, table.columns[entry.column], number));
+    });
+    return drawing;
   }
 
   function readJson(id) {
@@ -243,7 +353,7 @@
     box.append(columns);
     if (table.plot) {
       const plot = make('div', 'plot');
-      plot.innerHTML = table.plot;
+      plot.append(plotOf(table));
       box.append(plot);
       box.append(make('p', 'note', 'Depth increases downwards. Each track is drawn from its ' +
         'least to its greatest value; gaps are rows without a value, texts that are no number, ' +

@@ -1,20 +1,20 @@
 // The parts of kuv view that carry logic of their own: reading numbers,
 // gathering an object's tables in one walk, reducing a track to pixel rows
-// and drawing it.
+// and drawing its curve.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <regex>
 #include <string>
 #include <vector>
 
 #include "kuv/document.hpp"
 #include "number_text.h"
+#include "plot_path.h"
 #include "plot_reduction.h"
-#include "plot_svg.h"
 #include "strict_check.h"
 #include "view_tables.h"
 
@@ -201,40 +201,57 @@ TEST(PlotReduction, DegenerateAxes) {
   EXPECT_EQ(*track.greatest, 2);
 }
 
-int Count(const std::string& text, const std::string& pattern) {
-  const std::regex expression(pattern);
-  return static_cast<int>(
-      std::distance(std::sregex_iterator(text.begin(), text.end(), expression), {}));
+int Strokes(const std::string& path) {
+  return static_cast<int>(std::count(path.begin(), path.end(), 'M'));
 }
 
-TEST(PlotSvg, OneTrackPerCurveWithItsNameAndUnitEscaped) {
-  const PlotCurve depth{"DEPT", "m", {100, 101, 102, 103}};
-  const std::vector<PlotCurve> tracks = {{"GR", "gAPI", {10, 20, 30, 40}},
-                                         {"R<'&'>", "ohm.m", {1, 10, kNaN, 1000}},
-                                         {"EMPTY", "", {kNaN, kNaN, kNaN, kNaN}}};
-  std::string svg;
-  AppendTrackPlot(depth, tracks, 100, &svg);
-  EXPECT_THAT(svg, HasSubstr("data-depth='DEPT' data-depth-unit='m'"));
-  EXPECT_EQ(Count(svg, "<g class='track'"), 3);
-  EXPECT_THAT(svg, HasSubstr("data-field='GR' data-unit='gAPI'"));
-  EXPECT_THAT(svg, HasSubstr("data-field='R&lt;&apos;&amp;&apos;&gt;'"));
-  EXPECT_THAT(svg, HasSubstr(">no values</text>"));
-  EXPECT_THAT(svg, HasSubstr(">log</text>"));  // a resistivity
-  EXPECT_THAT(svg, Not(HasSubstr("\"")));      // it goes into JSON as it is
-  EXPECT_EQ(Count(svg, "<path"), 2);
-  // The resistivity's missing sample splits its curve in two strokes.
-  const std::size_t resistivity = svg.find("data-field='R&lt;");
-  const std::string path = svg.substr(svg.find("<path", resistivity));
-  EXPECT_EQ(Count(path.substr(0, path.find("/>")), "M"), 2);
+TEST(TrackPath, StrokesRunFromLeastToGreatestAndBreakAtGaps) {
+  const std::vector<double> depths = {100, 101, 102, 103, 104};
+  const DepthAxis axis = *AxisOf(depths, 5);
+  TrackPath track = TrackPathOf(depths, {10, 20, kNaN, 40, 30}, axis, false);
+  EXPECT_EQ(*track.least, 10);
+  EXPECT_EQ(*track.greatest, 40);
+  EXPECT_FALSE(track.logarithmic);
+  // x runs from 0 (10) to 1000 (40); the missing sample ends a stroke.
+  EXPECT_EQ(track.path, "M0 0L333 1M1000 3L667 4");
+  // A lone sample between gaps is a dot; a row of two samples a stroke
+  // across them.
+  track = TrackPathOf({0, 1, 2, 2, 3}, {kNaN, 5, kNaN, kNaN, 9}, *AxisOf({0, 1, 2, 3}, 4), false);
+  EXPECT_EQ(track.path, "M0 1h0M1000 3h0");
+  track = TrackPathOf({0, 0, 1}, {1, 3, 2}, *AxisOf({0, 1}, 2), false);
+  EXPECT_EQ(track.path, "M0 0H1000L500 1");
 }
 
-TEST(PlotSvg, NoPlotWithoutADepth) {
-  std::string svg;
-  AppendTrackPlot({"DEPT", "m", {kNaN, kNaN}}, {{"GR", "", {1, 2}}}, 100, &svg);
-  EXPECT_TRUE(svg.empty());
+TEST(TrackPath, ResistivitiesAreLogarithmicWhenAllPositive) {
+  const std::vector<double> depths = {0, 1, 2};
+  const DepthAxis axis = *AxisOf(depths, 3);
+  TrackPath track = TrackPathOf(depths, {1, 10, 100}, axis, true);
+  EXPECT_TRUE(track.logarithmic);
+  EXPECT_EQ(track.path, "M0 0L500 1L1000 2");
+  track = TrackPathOf(depths, {-1, 10, 100}, axis, true);
+  EXPECT_FALSE(track.logarithmic);
+  // A track of one value is drawn down the middle.
+  EXPECT_EQ(TrackPathOf(depths, {7, 7, 7}, axis, false).path, "M500 0L500 1L500 2");
+  // Without values there is nothing to draw.
+  const TrackPath none = TrackPathOf(depths, {kNaN, kNaN, kNaN}, axis, false);
+  EXPECT_FALSE(none.least);
+  EXPECT_TRUE(none.path.empty());
+}
+
+TEST(TrackPath, ALargeLogIsDrawnInTheRowsOfItsPlot) {
+  std::vector<double> depths;
+  std::vector<double> values;
+  for (int i = 0; i < 100000; ++i) {
+    depths.push_back(i * 0.15);
+    values.push_back(std::sin(i * 0.01) * 50 + 60);
+  }
+  const int rows = PlotRowsFor(depths.size());
+  EXPECT_EQ(rows, 600);
   EXPECT_EQ(PlotRowsFor(3), 180);
   EXPECT_EQ(PlotRowsFor(41), 492);
-  EXPECT_EQ(PlotRowsFor(100000), 600);
+  const TrackPath track = TrackPathOf(depths, values, *AxisOf(depths, rows), false);
+  EXPECT_EQ(Strokes(track.path), 1);
+  EXPECT_LT(track.path.size(), 16u * 600);  // a few points per pixel row
 }
 
 }  // namespace

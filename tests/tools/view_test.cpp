@@ -79,15 +79,19 @@ TEST_F(View, PageGoesBesideTheDocumentWithItsTablesAndTracks) {
   EXPECT_EQ(sample["columns"][0]["values"][0], "2590.0");
   EXPECT_EQ(sample["columns"][2]["values"][17], "-999.25");  // RHOB's texts as they are
   EXPECT_FALSE(object["tables"][0].contains("plot"));        // Curve holds texts only
-  const std::string plot = sample["plot"];
-  EXPECT_THAT(plot, HasSubstr("data-depth='DEPT' data-depth-unit='m'"));
-  for (const char* track :
-       {"data-field='GR' data-unit='gAPI'",
-        "data-field='RHOB' "
-        "data-unit='g/cm3'",
-        "data-field='NPHI' data-unit='v/v'", "data-field='RT' data-unit='ohm.m'"}) {
-    EXPECT_THAT(plot, HasSubstr(track));
-  }
+  // DEPT is the depth (column 0), each other column a track.
+  const json& plot = sample["plot"];
+  EXPECT_EQ(plot["depth"], 0);
+  EXPECT_EQ(plot["top"], 2590);
+  EXPECT_EQ(plot["bottom"], 2610);
+  EXPECT_EQ(plot["rows"], 492);
+  ASSERT_EQ(plot["tracks"].size(), 4u);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(plot["tracks"][i]["column"], i + 1);
+  EXPECT_EQ(plot["tracks"][0]["least"], 32.24);
+  EXPECT_EQ(plot["tracks"][0]["greatest"], 117.59);
+  EXPECT_EQ(plot["tracks"][1]["least"], 2.281);  // not RHOB's null value
+  EXPECT_EQ(plot["tracks"][3]["log"], true);     // RT, a resistivity
+  EXPECT_FALSE(plot["tracks"][0].contains("log"));
 }
 
 TEST_F(View, PagesFetchNothing) {
@@ -110,8 +114,11 @@ TEST_F(View, NestedTablesNameTheRowsThatHoldThem) {
   const json& stages = casing["tables"][1];
   EXPECT_EQ(stages["name"], "CementStage");
   EXPECT_EQ(stages["parents"], json::parse(R"({"tables":["Casing"],"rows":[1,2,2,3,3,3,4]})"));
-  // Casing's first numeric field, OD, is its vertical axis.
-  EXPECT_THAT(std::string(casing["tables"][0]["plot"]), HasSubstr("data-depth='OD'"));
+  // Casing's first numeric field, OD, is its vertical axis; Name and
+  // Grade are texts.
+  const json& plot = casing["tables"][0]["plot"];
+  EXPECT_EQ(casing["tables"][0]["columns"][plot["depth"].get<int>()]["field"], "OD");
+  EXPECT_EQ(plot["tracks"].size(), 3u);
 }
 
 TEST_F(View, TextsCannotEndTheScriptTheyStandIn) {
@@ -148,12 +155,12 @@ TEST_F(View, MissingValuesNullValuesAndTextsThatAreNoNumberBreakTheCurve) {
   ASSERT_EQ(run.status, 0) << run.err;
   const json object = ScriptData(ReadFile(Path("t.kuv.html")), "kuv-object-0");
   EXPECT_EQ(object["nullValue"], -1);
-  const std::string plot = object["tables"][1]["plot"];
-  const std::string path = plot.substr(plot.find(" d='") + 4);
+  const json& track = object["tables"][1]["plot"]["tracks"][0];
+  const std::string path = track["path"];
   // Four strokes: 10-11, 12, 13 and 14; the scale runs from 10 to 14.
-  EXPECT_EQ(std::count(path.begin(), path.begin() + path.find('\''), 'M'), 4) << path;
-  EXPECT_THAT(plot, HasSubstr(">10</text>"));
-  EXPECT_THAT(plot, HasSubstr(">14</text>"));
+  EXPECT_EQ(std::count(path.begin(), path.end(), 'M'), 4) << path;
+  EXPECT_EQ(track["least"], 10);
+  EXPECT_EQ(track["greatest"], 14);
 }
 
 TEST_F(View, OutputGoesToAFileAFolderOrStandardOutput) {
@@ -212,7 +219,23 @@ TEST_F(View, APageOfALargeDocumentStaysWithinOneAndAHalfTimesItsSize) {
   EXPECT_LE(page, 1.5 * document);
   // 60 000 samples are drawn in the plot's 600 pixel rows.
   const json object = ScriptData(ReadFile(Path("big.kuv.html")), "kuv-object-0");
-  EXPECT_LT(std::string(object["tables"][0]["plot"]).size(), 30000u);
+  EXPECT_EQ(object["tables"][0]["plot"]["rows"], 600);
+  EXPECT_LT(object["tables"][0]["plot"]["tracks"][0]["path"].get<std::string>().size(), 10000u);
+}
+
+TEST_F(View, APageOfManySmallTablesStaysWithinOneAndAHalfTimesItsSize) {
+  // Where every table is small, the plots' share of the page is largest.
+  const std::string example = ReadFile(Example("kestrel3_casing_tops.kuv"));
+  const std::size_t first = example.find("<BusinessObject");
+  const std::string objects = example.substr(first, example.rfind("</KUV>") - first);
+  std::string document = example.substr(0, first);
+  while (document.size() < 1500000) document += objects;
+  WriteFile(Path("small.kuv"), document + "</KUV>\n");
+  const ToolRun run = Run({"view", Path("small.kuv")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto page = static_cast<double>(fs::file_size(Path("small.kuv.html")));
+  EXPECT_LE(page, 1.5 * static_cast<double>(fs::file_size(Path("small.kuv"))));
+  EXPECT_GT(ScriptData(ReadFile(Path("small.kuv.html")), "kuv-index")["objects"].size(), 600u);
 }
 
 }  // namespace
