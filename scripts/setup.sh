@@ -12,12 +12,18 @@ packages=(
   libcli11-dev nlohmann-json3-dev     # the command-line tool
   python3-dev pybind11-dev            # the Python package, for /usr/bin/python3
   python3-numpy python3-pandas python3-pytest
+  python3-matplotlib                  # kuv.plot
+  chromium                            # the browser test of kuv view's pages
 )
 
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
 done
+# Node.js and npm drive the browser test; a machine that has them from
+# elsewhere (npm comes with some Node.js builds) keeps its own.
+command -v node >/dev/null 2>&1 || command -v nodejs >/dev/null 2>&1 || missing+=(nodejs)
+command -v npm >/dev/null 2>&1 || missing+=(npm)
 
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"

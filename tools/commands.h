@@ -47,6 +47,13 @@ struct ImportOptions {
 };
 int RunImport(const ImportOptions& options);
 
+struct ViewOptions {
+  std::string file;
+  std::string output;  // empty: FILE.html beside the document
+  Encoding encoding = Encoding::kCp1252;
+};
+int RunView(const ViewOptions& options);
+
 struct TemplateOptions {
   std::string path;  // empty: show the registered template
 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "content_walk.h"
+#include "json_text.h"
 #include "tool_error.h"
 
 namespace kuv::tool {
@@ -137,48 +138,8 @@ class JsonDocumentWriter::Emitter {
     return plain;
   }
 
-  // The text is UTF-8 already; only quotes, backslashes and control
-  // characters need escaping.
-  void Quoted(std::string_view text) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    buffer_ += '"';
-    std::size_t plain = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      const auto c = static_cast<unsigned char>(text[i]);
-      if (c >= 0x20 && c != '"' && c != '\\') continue;
-      buffer_.append(text.data() + plain, i - plain);
-      plain = i + 1;
-      switch (c) {
-        case '"':
-          buffer_ += "\\\"";
-          break;
-        case '\\':
-          buffer_ += "\\\\";
-          break;
-        case '\n':
-          buffer_ += "\\n";
-          break;
-        case '\r':
-          buffer_ += "\\r";
-          break;
-        case '\t':
-          buffer_ += "\\t";
-          break;
-        case '\b':
-          buffer_ += "\\b";
-          break;
-        case '\f':
-          buffer_ += "\\f";
-          break;
-        default:
-          buffer_ += "\\u00";
-          buffer_ += kHex[c >> 4];
-          buffer_ += kHex[c & 0xF];
-      }
-    }
-    buffer_.append(text.data() + plain, text.size() - plain);
-    buffer_ += '"';
-  }
+  // The text is UTF-8 already.
+  void Quoted(std::string_view text) { AppendJsonString(text, &buffer_); }
 
   std::ostream& out_;
   std::string buffer_;

@@ -138,6 +138,18 @@ int main(int argc, char** argv) {
   importCommand->add_option("-o,--output", importing.output, "The document to write")->required();
   AddEncodingOption(importCommand, &importing.encoding);
 
+  ViewOptions viewing;
+  CLI::App* viewCommand = app.add_subcommand(
+      "view",
+      "Write a document as one HTML page that any browser opens offline: its objects, their "
+      "headers and data descriptions, their tables (paged, sortable by a column) and log tracks "
+      "of every table with two numeric fields or more");
+  viewCommand->add_option("FILE", viewing.file, "The document")->required();
+  viewCommand->add_option("-o,--output", viewing.output,
+                          "The page to write (- for standard output), or a folder to write it "
+                          "into; without it, FILE.html beside the document");
+  AddEncodingOption(viewCommand, &viewing.encoding);
+
   TemplateOptions templating;
   CLI::App* templateCommand = app.add_subcommand(
       "template", "Show the registered template, or register PATH (a file named Standard.kvt)");
@@ -162,6 +174,7 @@ int main(int argc, char** argv) {
     if (*checkCommand) status = RunCheck(check);
     if (*exportCommand) status = RunExport(exporting);
     if (*importCommand) status = RunImport(importing);
+    if (*viewCommand) status = RunView(viewing);
     if (*templateCommand) status = RunTemplate(templating);
     return StandardOutputWritten() ? status : kExitDataError;
   } catch (const ToolError& error) {

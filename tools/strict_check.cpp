@@ -1,7 +1,5 @@
 #include "strict_check.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <set>
@@ -11,76 +9,11 @@
 #include <utility>
 
 #include "content_walk.h"
+#include "number_text.h"
 
 namespace kuv::tool {
 
 namespace {
-
-std::string_view Trimmed(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-// A decimal number such as "-12.5e3", ".5" or "7.": every such text reads
-// whole with strtod, and most values of a document are one, so strtod is
-// asked only about the rest (infinities, NaN, and what is no number).
-bool IsPlainDecimal(std::string_view text) {
-  std::size_t i = 0;
-  const auto digits = [&] {
-    const std::size_t start = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-    return i - start;
-  };
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  std::size_t mantissa = digits();
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    mantissa += digits();
-  }
-  if (mantissa == 0) return false;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    if (digits() == 0) return false;
-  }
-  return i == text.size();
-}
-
-bool IsFloat(std::string_view text) {
-  if (IsPlainDecimal(text)) return true;
-  // strtod would take these, and a reader of the value would not.
-  if (text.find_first_of(" \t\r\n") != std::string_view::npos) return false;
-  if (text.find("0x") != std::string_view::npos || text.find("0X") != std::string_view::npos) {
-    return false;
-  }
-  // strtod wants a terminated text; numbers are short, and get one on the
-  // stack.
-  char small[64];
-  std::string large;
-  const char* terminated = small;
-  if (text.size() < sizeof small) {
-    text.copy(small, text.size());
-    small[text.size()] = '\0';
-  } else {
-    large.assign(text);
-    terminated = large.c_str();
-  }
-  char* end = nullptr;
-  errno = 0;
-  std::strtod(terminated, &end);
-  return end == terminated + text.size() && !text.empty();
-}
-
-bool IsInteger(std::string_view text) {
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
-  if (text.empty() || text.size() > 18) return false;  // fits 64 bits
-  for (const char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
@@ -94,16 +27,23 @@ bool IsValidDate(std::string_view text) {
   return parts->day <= days;
 }
 
+std::optional<FieldDefinition> DeclaredField(const BusinessObject& object,
+                                             const Template* definitions, std::string_view table,
+                                             std::string_view field) {
+  if (std::optional<FieldDefinition> own = object.field_definition(table, field)) return own;
+  if (definitions == nullptr) return std::nullopt;
+  return definitions->field_definition(object.id(), table, field);
+}
+
 bool FitsKind(std::string_view text, ValueKind kind) {
-  text = Trimmed(text);
+  text = TrimBlanks(text);
   if (text.empty()) return true;
   switch (kind) {
     case ValueKind::kText:
       return true;
     case ValueKind::kFloat:
-      return IsFloat(text);
     case ValueKind::kInteger:
-      return IsInteger(text);
+      return ReadsAsNumber(text, kind);
     case ValueKind::kBoolean:
       return ParseBooleanWord(text).has_value();
     case ValueKind::kDate:
@@ -195,28 +135,15 @@ class Checker {
     key_.assign(table).append(1, '\t').append(field);
     auto found = rules_.find(key_);
     if (found == rules_.end()) {
-      const std::optional<std::string_view> type = DeclaredType(object, table, field);
+      const std::optional<FieldDefinition> declared =
+          DeclaredField(object, definitions_, table, field);
+      std::optional<std::string_view> type;
+      if (declared) type = declared->type;
       const FieldRule rule{object.field_definition(table, field).has_value(), type,
                            type ? KindOfType(*type) : ValueKind::kText};
       found = rules_.emplace(key_, rule).first;
     }
     return found->second;
-  }
-
-  // The field's declared type: the object's definition, else the
-  // template's; nullopt when neither declares it.
-  std::optional<std::string_view> DeclaredType(const BusinessObject& object, std::string_view table,
-                                               std::string_view field) {
-    if (const std::optional<FieldDefinition> own = object.field_definition(table, field)) {
-      return own->type;
-    }
-    if (definitions_ != nullptr) {
-      if (const std::optional<FieldDefinition> standard =
-              definitions_->field_definition(object.id(), table, field)) {
-        return standard->type;
-      }
-    }
-    return std::nullopt;
   }
 
   void CheckContent(const BusinessObject& object) {
@@ -260,7 +187,7 @@ class Checker {
           }
           if (rule.type && !FitsKind(item.text, rule.kind)) {
             Add(table, row, item.name,
-                "'" + Text(item.text) + "' is not of type " + Text(Trimmed(*rule.type)));
+                "'" + Text(item.text) + "' is not of type " + Text(TrimBlanks(*rule.type)));
           }
           break;
         }
@@ -276,7 +203,7 @@ class Checker {
   std::string_view object_;
   StrictReport report_;
   std::unordered_map<std::string, FieldRule> rules_;  // of the object being checked
-  std::string key_;  // reused, so that a lookup allocates nothing
+  std::string key_;                                   // reused, so that a lookup allocates nothing
 };
 
 }  // namespace

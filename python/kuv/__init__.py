@@ -6,6 +6,8 @@
 
 Reading, saving and building frames run without the GIL, so threads read
 documents in parallel; :func:`read_frames` does it for many files at once.
+``kuv.plot.tracks(frame)`` draws a frame's log tracks with matplotlib, which
+only that module needs.
 """
 
 from ._dates import format_date, parse_date
@@ -34,3 +36,13 @@ __all__ = [
     "parse_date",
     "read_frames",
 ]
+
+
+def __getattr__(name):
+    # kuv.plot is imported on first use, so that the package itself does
+    # not need matplotlib.
+    if name == "plot":
+        import importlib
+
+        return importlib.import_module(".plot", __name__)
+    raise AttributeError(f"module 'kuv' has no attribute {name!r}")
