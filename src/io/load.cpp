@@ -1,7 +1,10 @@
 #include "io/load.h"
 
+#include <exception>
 #include <new>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 #include "io/read_back_check.h"
 #include "io/reader.h"
@@ -23,24 +26,81 @@ std::unique_ptr<platform::InputFile> LoadStore(platform::Platform& platform, COb
 }
 
 // A save writes a file of its own, which may take its chunks from a thread
-// of the writer's. The Windows library keeps to the calling thread, so that
-// it needs no threads runtime beside it.
+// of the writer's, and check the store on another while it writes. The
+// Windows library keeps to the calling thread, so that it needs no threads
+// runtime beside it, and checks before it writes.
 #ifdef _WIN32
 constexpr OutputSink::Writes kSaveWrites = OutputSink::Writes::kInline;
+constexpr bool kCheckBesideWriting = false;
 #else
 constexpr OutputSink::Writes kSaveWrites = OutputSink::Writes::kInBackground;
+constexpr bool kCheckBesideWriting = true;
 #endif
+
+namespace {
+
+// The check of a store, on a thread of its own when it can have one.
+class StoreCheck {
+ public:
+  StoreCheck(const CObjectStore& store, bool beside) : store_(store) {
+    if (beside) {
+      try {
+        thread_ = std::thread([this] { Run(); });
+        return;
+      } catch (const std::system_error&) {
+        // No thread to be had: the check runs here instead.
+      }
+    }
+    Run();
+  }
+  ~StoreCheck() {
+    if (thread_.joinable()) thread_.join();
+  }
+  StoreCheck(const StoreCheck&) = delete;
+  StoreCheck& operator=(const StoreCheck&) = delete;
+
+  // The check's answer, once it has one; rethrows what it threw.
+  const std::optional<ReadBackProblem>& Problem() {
+    if (thread_.joinable()) thread_.join();
+    if (failure_) std::rethrow_exception(failure_);
+    return problem_;
+  }
+
+ private:
+  void Run() {
+    try {
+      problem_ = FindReadBackProblem(store_);
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+  }
+
+  const CObjectStore& store_;
+  std::optional<ReadBackProblem> problem_;
+  std::exception_ptr failure_;
+  std::thread thread_;
+};
+
+}  // namespace
 
 bool SaveStore(platform::Platform& platform, const CObjectStore& store, const std::string& path,
                std::string* refusal) {
   try {
-    if (const std::optional<ReadBackProblem> problem = FindReadBackProblem(store)) {
-      *refusal = problem->Describe();
+    // Nothing takes the target's place before the check has passed: a
+    // refused store leaves the file as it was.
+    StoreCheck check(store, kCheckBesideWriting);
+    if (!kCheckBesideWriting && check.Problem()) {
+      *refusal = check.Problem()->Describe();
       return false;
     }
     std::unique_ptr<platform::OutputFile> output = platform.BeginReplace(path);
-    return output != nullptr &&
-           WriteDocument(store, *output, platform::kTextLineEnd, kSaveWrites) && output->Commit();
+    const bool written =
+        output != nullptr && WriteDocument(store, *output, platform::kTextLineEnd, kSaveWrites);
+    if (check.Problem()) {
+      *refusal = check.Problem()->Describe();
+      return false;  // the replacement is discarded
+    }
+    return written && output->Commit();
   } catch (const std::bad_alloc&) {
     return false;  // the unfinished replacement is discarded; the caller reports it
   }

@@ -24,9 +24,8 @@ std::unique_ptr<platform::InputFile> LoadStore(platform::Platform& platform, COb
 // Writes store to path, as a text file of this platform, through a
 // replacement that takes the target's place only once it is complete and
 // durable. False, leaving the target as it was, when the store would not
-// read back as it is (checked before anything is written; *refusal then
-// says where and why), or when the file cannot be begun, written or put in
-// place (*refusal is left empty).
+// read back as it is (*refusal then says where and why), or when the file
+// cannot be begun, written or put in place (*refusal is left empty).
 bool SaveStore(platform::Platform& platform, const CObjectStore& store, const std::string& path,
                std::string* refusal);
 

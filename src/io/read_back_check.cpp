@@ -100,7 +100,7 @@ struct Shadow {
   const CTableNode* node;
   std::size_t rows = 0;    // rows begun by reading
   std::size_t values = 0;  // values in the last of them
-  std::string_view firstField;  // of the first row, once it has a value
+  std::uint32_t firstField = 0;  // of the first row, once it has a value
   bool firstRowHasValue = false;
 };
 
@@ -111,6 +111,7 @@ struct Position {
   std::size_t row = 0;                // its row being written
   std::size_t value = 0;              // the row's value being written
   std::optional<std::string_view> field;  // that value's field, when one is
+  std::uint32_t fieldIndex = 0;           // and its index in the table's fields
   // A definition being written: a table's name and parent, or a field's
   // key and definition.
   enum class Definition { kNone, kTable, kField } definition = Definition::kNone;
@@ -152,7 +153,7 @@ std::size_t IndexOfRow(const CTableNode& table, const CRowNode* row) {
 class CheckBuilder {
  public:
   using Table = Shadow*;
-  using Field = std::string_view;
+  using Field = std::uint32_t;  // the index of a name among its table's fields
 
   explicit CheckBuilder(Position& at) : at_(at) {}
 
@@ -242,7 +243,21 @@ class CheckBuilder {
     return &shadows_.back();
   }
   std::string_view NameOf(Table table) const { return table->node->name(); }
-  Field FieldOf(Table, std::string_view name) const { return name; }
+  // The value being written is asked for most of the time; any other name
+  // is looked for among the table's fields (a name that is none of them
+  // gets an index beyond them).
+  Field FieldOf(Table table, std::string_view name) const {
+    const CTableNode& node = *table->node;
+    if (&node == at_.table && at_.field && name.data() == at_.field->data() &&
+        name.size() == at_.field->size()) {
+      return at_.fieldIndex;
+    }
+    const auto count = static_cast<std::uint32_t>(node.FieldNameCount());
+    for (std::uint32_t i = 0; i < count; ++i) {
+      if (node.FieldName(i) == name) return i;
+    }
+    return count;
+  }
   bool HasRow(Table table) const { return table->rows != 0; }
   bool BeginsRows(Table table, Field field) const {
     return table->firstRowHasValue && table->firstField == field;
@@ -263,7 +278,7 @@ class CheckBuilder {
         Fail("the table's first row holds no value, so no later row can be told from it and "
              "this row would join the one before");
       } else {
-        Fail("the row does not begin with " + Quoted(table->firstField) +
+        Fail("the row does not begin with " + Quoted(FirstFieldName(*table)) +
              ", the field that begins the table's rows, so it would join the row before");
       }
     } else if (table->rows - 1 > at_.row) {
@@ -279,6 +294,11 @@ class CheckBuilder {
   }
 
  private:
+  static std::string_view FirstFieldName(const Shadow& table) {
+    return table.firstField < table.node->FieldNameCount() ? table.node->FieldName(table.firstField)
+                                                           : std::string_view("?");
+  }
+
   Position& at_;
   std::deque<Shadow> shadows_;  // the open tables, innermost last
   std::optional<ReadBackProblem> problem_;
@@ -302,13 +322,15 @@ class ReadBackCheck {
   }
 
  private:
-  // A frame of the walk through one table, as the writer's, with the
-  // closing tags of the table's fields by their index.
+  // A frame of the walk through one table, as the writer's, with what is
+  // known of the table's fields by their index: their closing tags, and
+  // whether their value lines can only be read as such.
   struct Frame {
     const CTableNode* table;
     std::size_t row;
     std::size_t child;
     std::vector<std::string_view> closings;
+    std::vector<bool> plain;
   };
 
   bool Expect(TagAction got, TagAction wanted) {
@@ -386,7 +408,7 @@ class ReadBackCheck {
       const CRowNode& row = *rows[frame.row];
       at_.table = frame.table;
       at_.row = frame.row;
-      if (frame.child == 0 && !CheckValues(row, frame.closings)) return false;
+      if (frame.child == 0 && !CheckValues(row, frame)) return false;
       const auto& children = row.childTables();
       if (frame.child < children.size()) {
         const CTableNode& child = *children[frame.child++];
@@ -433,11 +455,16 @@ class ReadBackCheck {
       return false;
     }
     at_.pendingTable = top ? nullptr : &table;
-    std::vector<std::string_view> closings(table.FieldNameCount());
-    for (std::size_t i = 0; i < closings.size(); ++i) {
-      closings[i] = Closing(table.FieldName(static_cast<std::uint32_t>(i)));
+    Frame frame{&table, 0, 0, {}, {}};
+    frame.closings.resize(table.FieldNameCount());
+    frame.plain.resize(table.FieldNameCount());
+    for (std::size_t i = 0; i < frame.closings.size(); ++i) {
+      const std::string_view name = table.FieldName(static_cast<std::uint32_t>(i));
+      frame.closings[i] = Closing(name);
+      frame.plain[i] = name.find('>') == std::string_view::npos &&
+                       TagRules<CheckBuilder>::IsPlainValueName(name, table.name());
     }
-    stack_.push_back({&table, 0, 0, std::move(closings)});
+    stack_.push_back(std::move(frame));
     return true;
   }
 
@@ -472,7 +499,9 @@ class ReadBackCheck {
     return true;
   }
 
-  bool CheckValues(const CRowNode& row, const std::vector<std::string_view>& closings) {
+  // Values can hold no "<": every way into a document refuses one, and
+  // reading ends a value there.
+  bool CheckValues(const CRowNode& row, const Frame& frame) {
     const CTableNode& table = *row.parentTable();
     const auto& values = row.values();
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -481,16 +510,14 @@ class ReadBackCheck {
       const std::string_view text = value.value();
       at_.value = i;
       at_.field = field;
-      if (!CheckName(field, "field name")) return false;
-      if (std::memchr(text.data(), '<', text.size()) != nullptr) {
-        builder_.Fail("the value holds '<', which would start a tag");
-        return false;
-      }
-      const std::string_view closing = closings[value.fieldIndex()];
-      if (at_.pendingTable == nullptr && rules_.TakeValueLine(field, text, closing)) {
+      at_.fieldIndex = value.fieldIndex();
+      const std::string_view closing = frame.closings[value.fieldIndex()];
+      if (frame.plain[value.fieldIndex()] && at_.pendingTable == nullptr &&
+          rules_.TakePlainValueLine(field, text, closing)) {
         if (builder_.failed()) return false;
         continue;
       }
+      if (!CheckName(field, "field name")) return false;
       const TagAction wanted =
           at_.pendingTable ? TagAction::kOpenedNestedTable : TagAction::kProvisionalField;
       const TagAction opened = rules_.Handle(field, text);

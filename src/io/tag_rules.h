@@ -98,13 +98,25 @@ class TagRules {
   // caller has seen that the closing tag, closingTag, is "/" and name.
   bool TakeValueLine(std::string_view name, std::string_view text, std::string_view closingTag) {
     if (!(valueClosed_ || tableOpened_) || tables_.empty()) return false;
-    if (name.empty() || IsClosingTag(name) || IsIgnoredTag(name) || name == kDataDescriptionTag ||
-        DefinitionIn(name) != Definition::kNone) {
-      return false;
-    }
-    const Table table = tables_.back();
-    if (name == builder_.NameOf(table)) return false;  // it closes the table instead
-    AddToRows(table, name, text);
+    if (!IsPlainValueName(name, builder_.NameOf(tables_.back()))) return false;
+    return TakePlainValueLine(name, text, closingTag);
+  }
+
+  // Whether the tags of a value named name, inside a table of tableName,
+  // can only be taken as that value's: the name is no closing tag, comment,
+  // data description or definition, and does not close the table.
+  static bool IsPlainValueName(std::string_view name, std::string_view tableName) {
+    return !name.empty() && !IsClosingTag(name) && !IsIgnoredTag(name) &&
+           name != kDataDescriptionTag && DefinitionIn(name) == Definition::kNone &&
+           name != tableName;
+  }
+
+  // TakeValueLine for a name that IsPlainValueName has passed for the open
+  // table.
+  bool TakePlainValueLine(std::string_view name, std::string_view text,
+                          std::string_view closingTag) {
+    if (!(valueClosed_ || tableOpened_) || tables_.empty()) return false;
+    AddToRows(tables_.back(), name, text);
     valueClosed_ = true;
     tableOpened_ = false;
     tag_.Set(closingTag);

@@ -133,7 +133,7 @@ TEST(DeclaredField, TheObjectsOwnElseTheTemplates) {
   EXPECT_FALSE(DeclaredField(object, &standard, "A", "b"));
   EXPECT_FALSE(DeclaredField(object, nullptr, "A", "b"));
   Document bare = Parsed("");
-  BusinessObject wellLog = *bare.CreateObject("WellLog", "a", "1", "W");
+  BusinessObject wellLog = bare.CreateObject("WellLog", "a", "1", "W");
   EXPECT_FALSE(DeclaredField(wellLog, nullptr, "Sample", "GR"));
   const std::optional<FieldDefinition> fromTemplate =
       DeclaredField(wellLog, &standard, "Sample", "GR");
