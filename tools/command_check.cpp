@@ -140,12 +140,13 @@ int RunCheck(const CheckOptions& options) {
       files.size(), options.jobs,
       [&](std::size_t i) {
         auto report = std::make_unique<FileReport>();
-        const Document document = OpenInputDocument(files[i]);
+        std::vector<ReadNote> notes;
+        const Document document = OpenInputDocument(files[i], options.strict ? &notes : nullptr);
         report->objects = document.size();
         report->values = CountValues(document);
         if (options.strict) {
-          report->strict =
-              CheckStrictly(document, definitions ? &*definitions : nullptr, options.encoding);
+          report->strict = CheckStrictly(document, notes, definitions ? &*definitions : nullptr,
+                                         options.encoding);
         }
         reports[i] = std::move(report);
       },

@@ -73,9 +73,9 @@ InputStream OpenInputStream(const std::string& path) {
   return input;
 }
 
-Document OpenInputDocument(const std::string& path) {
-  if (IsStandardStream(path) || IsStream(path)) return Document::Parse(ReadInputBytes(path));
-  return Document::Open(path);
+Document OpenInputDocument(const std::string& path, std::vector<ReadNote>* notes) {
+  if (IsStandardStream(path) || IsStream(path)) return Document::Parse(ReadInputBytes(path), notes);
+  return Document::Open(path, notes);
 }
 
 }  // namespace kuv::tool

@@ -8,6 +8,7 @@
 #include <istream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "kuv/document.hpp"
 
@@ -17,8 +18,9 @@ namespace kuv::tool {
 inline bool IsStandardStream(const std::string& path) { return path == "-"; }
 
 // The document at path. Throws kuv::Error as Document::Open does, and a
-// ToolError when a stream cannot be read.
-Document OpenInputDocument(const std::string& path);
+// ToolError when a stream cannot be read. When notes is given, what the
+// reading took leniently is added to it.
+Document OpenInputDocument(const std::string& path, std::vector<ReadNote>* notes = nullptr);
 
 // The bytes at path as a stream, read as they are needed, and their size
 // when it is known beforehand (0 for a stream).

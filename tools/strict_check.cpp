@@ -78,15 +78,25 @@ class Checker {
         {std::string(object_), std::string(table), row, std::string(field), std::move(problem)});
   }
 
+  void AddNote(const ReadNote& note) {
+    object_ = note.object;
+    Add(note.table, static_cast<long long>(note.row), {}, Text(note.what, note.what.size()));
+  }
+
+  void AddReadBackProblem(const ReadBackProblem& problem) {
+    object_ = problem.object;
+    Add(problem.table, static_cast<long long>(problem.row), problem.field.value_or(""),
+        "it would not read back as it is once saved: " + Text(problem.why, problem.why.size()));
+  }
+
   StrictReport Take() { return std::move(report_); }
 
  private:
   // One line of text: long values are cut and control characters shown
   // by number, so that a report line says what is wrong and nothing else.
-  std::string Text(std::string_view bytes) const {
-    constexpr std::size_t kShown = 60;
-    const bool cut = bytes.size() > kShown;
-    const std::string text = DecodeForDisplay(bytes.substr(0, kShown), encoding_);
+  std::string Text(std::string_view bytes, std::size_t shownBytes = 60) const {
+    const bool cut = bytes.size() > shownBytes;
+    const std::string text = DecodeForDisplay(bytes.substr(0, shownBytes), encoding_);
     std::string shown;
     for (const char c : text) {
       const auto byte = static_cast<unsigned char>(c);
@@ -208,11 +218,15 @@ class Checker {
 
 }  // namespace
 
-StrictReport CheckStrictly(const Document& document, const Template* definitions,
-                           Encoding encoding) {
+StrictReport CheckStrictly(const Document& document, const std::vector<ReadNote>& notes,
+                           const Template* definitions, Encoding encoding) {
   Checker checker(definitions, encoding);
   if (!document.complete()) {
     checker.Add({}, 0, {}, "the document ends before its closing root tag: it was cut short");
+  }
+  for (const ReadNote& note : notes) checker.AddNote(note);
+  if (const std::optional<ReadBackProblem> problem = document.FindReadBackProblem()) {
+    checker.AddReadBackProblem(*problem);
   }
   for (const BusinessObject object : document.objects()) checker.CheckObject(object);
   return checker.Take();

@@ -1,7 +1,9 @@
 // What `kuv check --strict` reports beyond what the library refuses: a
-// document cut short, values that do not read as their declared type,
-// tables and fields used without a definition, definitions that differ
-// from the template's, and header Dates that are no timestamp.
+// document cut short, what reading took leniently (text dropped, tags that
+// close nothing), a document that would not read back as it is once saved,
+// values that do not read as their declared type, tables and fields used
+// without a definition, definitions that differ from the template's, and
+// header Dates that are no timestamp.
 #ifndef KUV_TOOLS_STRICT_CHECK_H_
 #define KUV_TOOLS_STRICT_CHECK_H_
 
@@ -49,10 +51,11 @@ std::optional<FieldDefinition> DeclaredField(const BusinessObject& object,
 // A Date text of a real calendar day, within ParseDate's ranges.
 bool IsValidDate(std::string_view text);
 
-// definitions may be null, for a check without a template. Texts quoted
-// in problems are decoded from the document's encoding.
-StrictReport CheckStrictly(const Document& document, const Template* definitions,
-                           Encoding encoding);
+// notes are what reading the document took leniently. definitions may be
+// null, for a check without a template. Texts quoted in problems are
+// decoded from the document's encoding.
+StrictReport CheckStrictly(const Document& document, const std::vector<ReadNote>& notes,
+                           const Template* definitions, Encoding encoding);
 
 }  // namespace kuv::tool
 

@@ -117,10 +117,23 @@ struct Value {
   std::string_view text;
 };
 
+// Something reading took leniently, without an error: text the format has
+// no place for, dropped, or a tag that closes nothing or has nowhere to go.
+struct ReadNote {
+  std::string object;   // the business object begun last ("" before the first)
+  std::string table;    // the innermost open table ("" outside the tables)
+  std::size_t row = 0;  // that table's rows so far
+  std::string what;     // "the closing tag </Tops> closes nothing that is open"
+};
+
 // Where a document, once saved, would first read back other than it is in
 // memory, and why.
 struct ReadBackProblem {
-  std::string where;  // "object 'Logs', table 'Run' > 'Sample', row 3, field 'GR'"
+  std::string object;  // its ID
+  std::string table;   // the innermost table, or "" above the tables
+  std::size_t row = 0;  // 1-based within that table; 0 for none
+  std::optional<std::string> field;
+  std::string where;  // all of that: "object 'Logs', table 'Run' > 'Sample', row 3, field 'GR'"
   std::string why;    // "the row does not begin with 'DEPT', the field that begins ..."
 };
 
@@ -387,6 +400,9 @@ class KUV_DOCUMENT_API Document {
   static Document Open(const std::string& path);
   // Reads a document from its bytes, with the same errors but 1.
   static Document Parse(std::string_view bytes);
+  // The same, appending to *notes what the reading took leniently.
+  static Document Open(const std::string& path, std::vector<ReadNote>* notes);
+  static Document Parse(std::string_view bytes, std::vector<ReadNote>* notes);
 
   // Writes the document to path as KuvSave does: an existing file is
   // replaced only once the new one is complete and durable (through a

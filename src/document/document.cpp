@@ -56,24 +56,45 @@ Document::~Document() = default;
 Document::Document(Document&& other) noexcept = default;
 Document& Document::operator=(Document&& other) noexcept = default;
 
-Document Document::Open(const std::string& path) {
+namespace {
+
+// The library's notes, handed out as the API's.
+void HandOut(std::vector<io::ReadNote>& read, std::vector<ReadNote>* notes) {
+  if (notes == nullptr) return;
+  for (io::ReadNote& note : read) {
+    notes->push_back(
+        {std::move(note.object), std::move(note.table), note.row, std::move(note.what)});
+  }
+}
+
+}  // namespace
+
+Document Document::Open(const std::string& path) { return Open(path, nullptr); }
+
+Document Document::Parse(std::string_view bytes) { return Parse(bytes, nullptr); }
+
+Document Document::Open(const std::string& path, std::vector<ReadNote>* notes) {
   Document document;
   document.read_ = true;
   CErrorInfo error;
+  std::vector<io::ReadNote> read;
   // The file is let go as soon as it is read.
   io::LoadStore(platform::DefaultPlatform(), *document.store_, error, path,
-                platform::Sharing::kShared);
+                platform::Sharing::kShared, notes != nullptr ? &read : nullptr);
   if (error.code != kNoError) Throw(error);
+  HandOut(read, notes);
   return document;
 }
 
-Document Document::Parse(std::string_view bytes) {
+Document Document::Parse(std::string_view bytes, std::vector<ReadNote>* notes) {
   Document document;
   document.read_ = true;
   CErrorInfo error;
   document::MemoryInput input(bytes);
-  io::ReadDocument(*document.store_, error, input);
+  std::vector<io::ReadNote> read;
+  io::ReadDocument(*document.store_, error, input, notes != nullptr ? &read : nullptr);
   if (error.code != kNoError) Throw(error);
+  HandOut(read, notes);
   return document;
 }
 
@@ -103,7 +124,9 @@ void Document::Write(std::ostream& out) const {
 std::optional<ReadBackProblem> Document::FindReadBackProblem() const {
   std::optional<io::ReadBackProblem> problem = io::FindReadBackProblem(*store_);
   if (!problem) return std::nullopt;
-  return ReadBackProblem{std::move(problem->where), std::move(problem->why)};
+  return ReadBackProblem{std::move(problem->object), std::move(problem->table), problem->row,
+                         std::move(problem->field),  std::move(problem->where),
+                         std::move(problem->why)};
 }
 
 const std::string& Document::version() const { return store_->version; }

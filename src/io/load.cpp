@@ -14,14 +14,15 @@ namespace kuv::io {
 
 std::unique_ptr<platform::InputFile> LoadStore(platform::Platform& platform, CObjectStore& store,
                                                CErrorInfo& error, const std::string& path,
-                                               platform::Sharing sharing) {
+                                               platform::Sharing sharing,
+                                               std::vector<ReadNote>* notes) {
   store.Clear();
   std::unique_ptr<platform::InputFile> file = platform.OpenInput(path, sharing);
   if (!file) {
     error.SetError(kErrorOpenInput, path.c_str());
     return nullptr;
   }
-  ReadDocument(store, error, *file);
+  ReadDocument(store, error, *file, notes);
   return file;
 }
 

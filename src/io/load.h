@@ -7,6 +7,7 @@
 #include <string>
 
 #include "io/error_info.h"
+#include "io/reader.h"
 #include "model/object_store.h"
 #include "platform/platform.h"
 
@@ -19,7 +20,8 @@ namespace kuv::io {
 // errors are recorded in error; what was read before one stays in store.
 std::unique_ptr<platform::InputFile> LoadStore(platform::Platform& platform, CObjectStore& store,
                                                CErrorInfo& error, const std::string& path,
-                                               platform::Sharing sharing);
+                                               platform::Sharing sharing,
+                                               std::vector<ReadNote>* notes = nullptr);
 
 // Writes store to path, as a text file of this platform, through a
 // replacement that takes the target's place only once it is complete and

@@ -55,6 +55,8 @@ const char* DescribeAction(TagAction action) {
       return "the end of a table";
     case TagAction::kClosedValue:
       return "the end of a value";
+    case TagAction::kClosedHolder:
+      return "the end of an element that held others";
     case TagAction::kClosedNothing:
       return "a closing tag that closes nothing";
     case TagAction::kProvisionalField:
@@ -79,16 +81,17 @@ const char* WhyNameMisreads(TagAction action) {
   switch (action) {
     case TagAction::kFieldDefinition:
     case TagAction::kTableDefinition:
-      return "it holds 'FieldDef' or 'TableDef', so its tag would be read as a definition";
+      return "holds 'FieldDef' or 'TableDef', so its tag would be read as a definition";
     case TagAction::kDataDescription:
-      return "it is 'DataDescription', so its tag would open a data description";
+      return "is 'DataDescription', so its tag would open a data description";
     case TagAction::kIgnored:
-      return "it begins with '!' or '?', so its tag would be read as a comment";
+      return "begins with '!' or '?', so its tag would be read as a comment";
     case TagAction::kLeftTables:
     case TagAction::kClosedTable:
     case TagAction::kClosedValue:
+    case TagAction::kClosedHolder:
     case TagAction::kClosedNothing:
-      return "it begins with '/', so its tag would be read as a closing tag";
+      return "begins with '/', so its tag would be read as a closing tag";
     default:
       return nullptr;
   }
@@ -164,7 +167,16 @@ class CheckBuilder {
   // position unless given.
   void Fail(std::string why) {
     if (problem_) return;
-    problem_ = ReadBackProblem{Where(), std::move(why)};
+    ReadBackProblem problem;
+    if (at_.object != nullptr) problem.object = at_.object->id;
+    if (at_.table != nullptr) {
+      problem.table = at_.table->name();
+      if (at_.row < at_.table->rows().size()) problem.row = at_.row + 1;
+      if (at_.field) problem.field = std::string(*at_.field);
+    }
+    problem.where = Where();
+    problem.why = std::move(why);
+    problem_ = std::move(problem);
   }
   std::string Where() const {
     std::string where = "object " + (at_.object ? Quoted(at_.object->id) : std::string("?"));

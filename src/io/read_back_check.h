@@ -6,6 +6,7 @@
 #ifndef KUV_IO_READ_BACK_CHECK_H_
 #define KUV_IO_READ_BACK_CHECK_H_
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -16,7 +17,11 @@ namespace kuv::io {
 // The first place where a saved document would read back different, and
 // why.
 struct ReadBackProblem {
-  std::string where;  // "object 'Logs', table 'Run' > 'Sample', row 3, field 'GR'"
+  std::string object;  // its ID
+  std::string table;   // the innermost table, or "" above the tables
+  std::size_t row = 0;  // 1-based within that table; 0 for none
+  std::optional<std::string> field;
+  std::string where;  // all of that: "object 'Logs', table 'Run' > 'Sample', row 3, field 'GR'"
   std::string why;    // "the row does not begin with ..."
   std::string Describe() const { return where + ": " + why; }
 };

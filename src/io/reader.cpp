@@ -32,6 +32,9 @@ class StoreBuilder {
 
   explicit StoreBuilder(CObjectStore& store) : store_(store) {}
 
+  // The business object begun last, if any.
+  const CBusinessObject* object() const { return object_; }
+
   void StartObject(std::string_view id) { object_ = store_.Append(id); }
   void SetHeader(HeaderText which, std::string_view text) {
     switch (which) {
@@ -78,9 +81,11 @@ class StoreBuilder {
 
 class DocumentReader {
  public:
-  DocumentReader(CObjectStore& store, CErrorInfo& error, platform::InputFile& input)
+  DocumentReader(CObjectStore& store, CErrorInfo& error, platform::InputFile& input,
+                 std::vector<ReadNote>* notes)
       : store_(store),
         error_(error),
+        notes_(notes),
         builder_(store),
         rules_(builder_),
         scanner_(input, [this] { KeepHeldTexts(); }) {}
@@ -130,7 +135,8 @@ class DocumentReader {
 
   void ReadTags() {
     while (!failed()) {
-      if (rules_.ExpectsField() && ReadValueLine()) continue;
+      // Notes need every tag and text seen one by one.
+      if (notes_ == nullptr && rules_.ExpectsField() && ReadValueLine()) continue;
       if (!scanner_.HasMore()) {
         // A clean end, unless the file could not be read to its end.
         if (scanner_.failed()) error_.SetError(kErrorCorrupted, nullptr);
@@ -141,15 +147,20 @@ class DocumentReader {
       if (IsClosingTag(tag_.view())) {
         // Whatever follows a closing tag is never used; the end of the file
         // may come here without harm.
-        scanner_.Next('<', nullptr);
+        std::string_view skipped;
+        scanner_.Next('<', notes_ != nullptr ? &skipped : nullptr);
+        if (notes_ != nullptr) NoteDropped(skipped, tag_.view());
       } else {
         ReadToken(&following_, '<');
       }
       if (failed()) return;
       NoteRootClose(tag_.view());
-      if (rules_.Handle(tag_.view(), following_.view()) == TagAction::kRefusedObject) {
-        error_.SetError(kErrorBusinessObject, nullptr);
-      }
+      // A provisional field's text is dropped when the field turns out to
+      // open a table.
+      const std::string_view provisionalText = rules_.PreviousText();
+      const TagAction action = rules_.Handle(tag_.view(), following_.view());
+      if (action == TagAction::kRefusedObject) error_.SetError(kErrorBusinessObject, nullptr);
+      if (notes_ != nullptr) NoteAction(action, provisionalText);
     }
   }
 
@@ -181,6 +192,70 @@ class DocumentReader {
     return true;
   }
 
+  // What reading passes over, for a caller that asked to hear of it.
+  void NoteAction(TagAction action, std::string_view provisionalText) {
+    const std::string_view tag = tag_.view();
+    switch (action) {
+      case TagAction::kClosedNothing:
+        Note("the closing tag " + Shown(tag, "<", ">") + " closes nothing that is open");
+        break;
+      case TagAction::kDropped:
+        Note("the tag " + Shown(tag, "<", ">") +
+             " has no business object or table to belong to and is dropped");
+        break;
+      case TagAction::kIgnored:
+        if (tag.rfind("![CDATA[", 0) == 0) {
+          std::string_view text = tag.substr(8);
+          if (text.size() >= 2 && text.substr(text.size() - 2) == "]]") text.remove_suffix(2);
+          Note("a CDATA section is dropped with its text " + Shown(text, "'", "'"));
+        }
+        NoteDropped(following_.view(), tag);
+        break;
+      case TagAction::kStartedObject:
+      case TagAction::kDataDescription:
+      case TagAction::kFieldDefinition:
+      case TagAction::kTableDefinition:
+      case TagAction::kOpenedTopLevelTable:
+        NoteDropped(following_.view(), tag);
+        break;
+      case TagAction::kOpenedNestedTable:
+        // The tag before this one opened the table, and its text goes.
+        NoteDropped(provisionalText, rules_.OpenTable()->name());
+        break;
+      default:
+        break;
+    }
+  }
+
+  // Text that reading drops, when it is more than blanks between tags.
+  void NoteDropped(std::string_view text, std::string_view afterTag) {
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return;
+    std::string what = "the text " + Shown(text, "'", "'");
+    if (!afterTag.empty()) what += " after " + Shown(afterTag, "<", ">");
+    Note(what + " is dropped");
+  }
+
+  // A text for a note, cut short when it is long.
+  static std::string Shown(std::string_view text, const char* open, const char* close) {
+    constexpr std::size_t kShown = 40;
+    std::string shown = open;
+    shown.append(text.substr(0, kShown));
+    if (text.size() > kShown) shown += "...";
+    return shown + close;
+  }
+
+  void Note(std::string what) {
+    ReadNote note;
+    if (const CBusinessObject* object = builder_.object()) note.object = object->id;
+    if (rules_.InTable()) {
+      const CTableNode* table = rules_.OpenTable();
+      note.table = table->name();
+      note.row = table->rows().size();
+    }
+    note.what = std::move(what);
+    notes_->push_back(std::move(note));
+  }
+
   // Comments and instructions after the closing root tag do not make a
   // document look cut.
   void NoteRootClose(std::string_view tag) {
@@ -190,6 +265,7 @@ class DocumentReader {
 
   CObjectStore& store_;
   CErrorInfo& error_;
+  std::vector<ReadNote>* notes_;
   StoreBuilder builder_;
   TagRules<StoreBuilder> rules_;
   InputScanner scanner_;
@@ -200,8 +276,9 @@ class DocumentReader {
 
 }  // namespace
 
-void ReadDocument(CObjectStore& store, CErrorInfo& error, platform::InputFile& input) {
-  DocumentReader(store, error, input).Read();
+void ReadDocument(CObjectStore& store, CErrorInfo& error, platform::InputFile& input,
+                  std::vector<ReadNote>* notes) {
+  DocumentReader(store, error, input, notes).Read();
 }
 
 }  // namespace kuv::io

@@ -55,6 +55,7 @@ enum class TagAction : std::uint8_t {
                      // description, or else the business object
   kClosedTable,
   kClosedValue,
+  kClosedHolder,     // the end of a field that held elements, not a value
   kClosedNothing,    // a closing tag that matches nothing open
   kProvisionalField,  // an opening tag taken as a field until the next tag
   kStartedObject,
@@ -129,6 +130,11 @@ class TagRules {
   // Whether a field is expected: an opening tag now would be taken as one.
   bool ExpectsField() const { return valueClosed_ || tableOpened_; }
   bool InTable() const { return !tables_.empty(); }
+  // The innermost open table; there must be one.
+  Table OpenTable() const { return tables_.back(); }
+  // The text that followed the tag remembered last: a provisional field's
+  // value until the next tag tells whether it opens a table instead.
+  std::string_view PreviousText() const { return previousText_.view(); }
 
   // The texts that the rules hold on to are about to lose the memory they
   // view: each takes a copy. The remembered texts go first, since they may
@@ -145,6 +151,7 @@ class TagRules {
     switch (action) {
       case TagAction::kClosedTable:
       case TagAction::kClosedValue:
+      case TagAction::kClosedHolder:
       case TagAction::kClosedNothing:
       case TagAction::kProvisionalField:
       case TagAction::kStartedObject:
@@ -208,7 +215,7 @@ class TagRules {
       // now closing held other elements, not a value (the first item of a
       // nested table that was itself a table). Its content is stored
       // already; a value named "/X" could not be written back.
-      if (IsClosingTag(previousTag_.view())) return TagAction::kClosedNothing;
+      if (IsClosingTag(previousTag_.view())) return TagAction::kClosedHolder;
       AddToRows(tables_.back(), previousTag_.view(), previousText_.view());
       return TagAction::kClosedValue;
     }
