@@ -36,10 +36,11 @@ inline std::size_t CountValues(const CBusinessObject& object) {
   return count;
 }
 
-// Everything a store holds, rows included, as one text: two stores are
-// equal exactly when their descriptions are.
-inline std::string DescribeStore(const CObjectStore& store) {
-  std::string text = "version " + store.version + "\n";
+// Everything a store holds, rows included, but the version text of the
+// root tag it was read with (a saved document always declares 2.0): two
+// stores hold the same exactly when their descriptions are equal.
+inline std::string DescribeContent(const CObjectStore& store) {
+  std::string text;
   auto add = [&text](const std::string& part) {
     text += std::to_string(part.size());
     text += ':';
@@ -77,6 +78,11 @@ inline std::string DescribeStore(const CObjectStore& store) {
     }
   }
   return text;
+}
+
+// The same, with the version text.
+inline std::string DescribeStore(const CObjectStore& store) {
+  return "version " + store.version + "\n" + DescribeContent(store);
 }
 
 }  // namespace kuv::fuzz

@@ -244,11 +244,13 @@ class CheckBuilder {
     if (child == nullptr || child->parentRow() == nullptr) {
       Fail("a tag would open a nested table where none is written");
     } else if (parent->node != child->parentRow()->parentTable()) {
-      Fail("the table would read back inside the table " + Quoted(parent->node->name()));
+      FailAtTable(child, "the table would read back inside the table " +
+                             Quoted(parent->node->name()));
     } else {
       const std::size_t row = IndexOfRow(*parent->node, child->parentRow());
       if (parent->rows - 1 != row) {
-        Fail("its row holds no value before it, so the table would move under the row before");
+        FailAtTable(child,
+                    "its row holds no value before it, so the table would move under the row before");
       }
     }
     shadows_.push_back(Shadow{child});
@@ -306,6 +308,14 @@ class CheckBuilder {
   }
 
  private:
+  // A problem of a table as a whole, not of the value being written.
+  void FailAtTable(const CTableNode* table, std::string why) {
+    at_.table = table;
+    at_.row = table->rows().size();
+    at_.field.reset();
+    Fail(std::move(why));
+  }
+
   static std::string_view FirstFieldName(const Shadow& table) {
     return table.firstField < table.node->FieldNameCount() ? table.node->FieldName(table.firstField)
                                                            : std::string_view("?");
@@ -511,8 +521,6 @@ class ReadBackCheck {
     return true;
   }
 
-  // Values can hold no "<": every way into a document refuses one, and
-  // reading ends a value there.
   bool CheckValues(const CRowNode& row, const Frame& frame) {
     const CTableNode& table = *row.parentTable();
     const auto& values = row.values();
@@ -523,6 +531,12 @@ class ReadBackCheck {
       at_.value = i;
       at_.field = field;
       at_.fieldIndex = value.fieldIndex();
+      // Every way into a document refuses a value with "<", and reading
+      // ends a value there; the check still makes sure.
+      if (std::memchr(text.data(), '<', text.size()) != nullptr) {
+        builder_.Fail("the value holds '<', which would start a tag");
+        return false;
+      }
       const std::string_view closing = frame.closings[value.fieldIndex()];
       if (frame.plain[value.fieldIndex()] && at_.pendingTable == nullptr &&
           rules_.TakePlainValueLine(field, text, closing)) {
