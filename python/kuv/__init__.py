@@ -13,7 +13,7 @@ only that module needs.
 from ._dates import format_date, parse_date
 from ._definitions import Definitions, FieldDefinition, TableDefinition
 from ._document import BusinessObject, Document, Objects, open
-from ._errors import Error, ErrorCode
+from ._errors import Error, ErrorCode, Refusal
 from ._frames import read_frames
 from ._template import Template
 from ._tree import Row, Table, Value
@@ -26,6 +26,7 @@ __all__ = [
     "ErrorCode",
     "FieldDefinition",
     "Objects",
+    "Refusal",
     "Row",
     "Table",
     "TableDefinition",

@@ -63,7 +63,7 @@ class Document:
 
     def add_object(self, id, author, version, well_id, *, template=None):
         """Appends a business object, dated now, with the definitions the
-        template gives its ID; ValueError when the ID is taken."""
+        template gives its ID; :class:`kuv.Refusal` when the ID is taken."""
         encode = self._texts.encode
         made = self._core.create_object(
             encode(id, "ID"),
@@ -72,8 +72,6 @@ class Document:
             encode(well_id, "WellID"),
             _template_core(template),
         )
-        if made is None:
-            raise ValueError(f"kuv: the document already holds an object {id!r}")
         return BusinessObject(made, self._texts)
 
     def remove(self, obj):
@@ -211,21 +209,19 @@ class BusinessObject:
         )
 
     def define_table(self, table, parent=""):
-        """Declares a table; ValueError when the parent is not declared or a
-        name cannot be stored."""
+        """Declares a table; :class:`kuv.Refusal` when the parent is not
+        declared or a name cannot be stored."""
         encode = self._texts.encode
-        if not self._core.define_table(encode(table, "table name"), encode(parent, "parent")):
-            raise ValueError(f"kuv: cannot declare table {table!r} with parent {parent!r}")
+        self._core.define_table(encode(table, "table name"), encode(parent, "parent"))
 
     def define_field(self, table, field, unit="", type="string"):
-        """Declares a field; ValueError when it is declared already, is named
-        like a table, or a text cannot be stored."""
+        """Declares a field; :class:`kuv.Refusal` when it is declared already,
+        is named like a table, or a text cannot be stored."""
         encode = self._texts.encode
-        if not self._core.define_field(
+        self._core.define_field(
             encode(table, "table name"), encode(field, "field name"), encode(unit, "unit"),
             encode(type, "type"),
-        ):
-            raise ValueError(f"kuv: cannot declare field {field!r} of table {table!r}")
+        )
 
     def field_definition(self, table, field):
         """The field's definition; None when it is not declared."""
@@ -270,26 +266,14 @@ class BusinessObject:
     def put(self, table, field, value):
         """Puts one value as the library does: values come in document order,
         tables and rows open by the declarations, and a repeat of a row's
-        first field starts the next row. ValueError, changing nothing, when
-        the value has no place."""
+        first field starts the next row. :class:`kuv.Refusal` (a ValueError),
+        changing nothing, when the value has no place or its place could
+        not be read back, with the library's reason."""
         encode = self._texts.encode
-        table_bytes = encode(table, "table name")
-        field_bytes = encode(field, "field name")
-        value_bytes = encode(_value_text(value), f"value of {field!r}")
-        if not self._core.put(table_bytes, field_bytes, value_bytes):
-            raise ValueError(self._why_not_put(table, field, table_bytes, field_bytes, value_bytes))
-
-    def _why_not_put(self, table, field, table_bytes, field_bytes, value_bytes):
-        parent = self._core.parent_of(table_bytes)
-        if parent is None:
-            return f"kuv: table {table!r} is not declared in object {self.id!r}"
-        if self._core.field_definition(table_bytes, field_bytes) is None:
-            return f"kuv: field {field!r} is not declared for table {table!r}"
-        if b"<" in value_bytes:
-            return f"kuv: the value of {field!r} holds '<', which a document cannot hold"
-        return (
-            f"kuv: a value of table {table!r} has no place here: it goes under a row of "
-            f"{self._texts.decode(parent)!r}, which is not open"
+        self._core.put(
+            encode(table, "table name"),
+            encode(field, "field name"),
+            encode(_value_text(value), f"value of {field!r}"),
         )
 
     def add_frame(self, table, frame):

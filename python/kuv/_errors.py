@@ -29,3 +29,18 @@ class Error(Exception):
 
     def __reduce__(self):
         return (type(self), (int(self.code), self.message))
+
+
+class Refusal(ValueError):
+    """A call the library refused, changing nothing: ``why`` is its reason.
+
+    Texts a document cannot hold, values that could not be read back in
+    their place, and declarations against the rules are refused so.
+    """
+
+    def __init__(self, message, why=""):
+        super().__init__(message)
+        self.why = why
+
+    def __reduce__(self):
+        return (type(self), (str(self), self.why))

@@ -127,19 +127,16 @@ void BindDocumentClass(py::module_& module) {
           "create_object",
           [](const DocumentRef& self, const py::bytes& id, const py::bytes& author,
              const py::bytes& version, const py::bytes& well_id,
-             const std::optional<TemplatePtr>& with) -> std::optional<ObjectHandle> {
+             const std::optional<TemplatePtr>& with) -> ObjectHandle {
             const std::string texts[] = {BytesOf(id), BytesOf(author), BytesOf(version),
                                          BytesOf(well_id)};
             const Template* definitions = TemplateOrNull(with);
             DocumentLock lock(*self.holder);
             DocumentHolder& holder = *self.holder;
-            std::optional<BusinessObject> made;
             {
               py::gil_scoped_release without_gil;
-              made =
-                  holder.document.CreateObject(texts[0], texts[1], texts[2], texts[3], definitions);
+              holder.document.CreateObject(texts[0], texts[1], texts[2], texts[3], definitions);
             }
-            if (!made) return std::nullopt;
             holder.ObjectAppended();
             return ObjectHandle(self.holder, holder.document.size() - 1);
           },

@@ -1,5 +1,6 @@
 // kuv::Error becomes kuv.Error (kuv/_errors.py) with the library's code and
-// message; std::invalid_argument becomes ValueError, as pybind11 does.
+// message; kuv::Refusal becomes kuv.Refusal, a ValueError with the
+// library's reason; a stale handle, ValueError.
 #include <pybind11/stl.h>
 
 #include "bindings.h"
@@ -25,6 +26,25 @@ void BindErrors(py::module_& module) {
       } catch (py::error_already_set& failed) {
         failed.restore();
       }
+    } catch (const kuv::Refusal& refusal) {
+      try {
+        const py::object type = py::module_::import("kuv._errors").attr("Refusal");
+        // Names in messages are the document's bytes.
+        PyObject* message = PyUnicode_DecodeFSDefault(refusal.what());
+        if (message == nullptr) throw py::error_already_set();
+        PyObject* why = PyUnicode_DecodeFSDefault(refusal.why().c_str());
+        if (why == nullptr) {
+          Py_DECREF(message);
+          throw py::error_already_set();
+        }
+        const py::object raised = type(py::reinterpret_steal<py::str>(message),
+                                       py::reinterpret_steal<py::str>(why));
+        PyErr_SetObject(type.ptr(), raised.ptr());
+      } catch (py::error_already_set& failed) {
+        failed.restore();
+      }
+    } catch (const kuv::StaleHandle& stale) {
+      PyErr_SetString(PyExc_ValueError, stale.what());
     }
   });
   std::vector<int> high(kCp1252High.begin(), kCp1252High.end());

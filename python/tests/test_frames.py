@@ -58,13 +58,14 @@ def test_child_frames_join_their_parents_with_merge(casing_doc):
 def test_row_ids_count_rows_of_one_table_wherever_they_nest():
     doc = kuv.Document()
     obj = nested_object(doc)
-    # A-0 holds B-0 (holding D-0, D-1) and B-1; A-1 holds no value but C-0.
+    # A-0 holds B-0 (holding D-0, D-1) and B-1; A-1 holds y and C-0.
     for table, field, value in [("A", "a1", "x"), ("B", "b1", "p"), ("D", "d1", "1"),
-                                ("D", "d1", "2"), ("B", "b1", "q"), ("C", "c1", "c")]:
+                                ("D", "d1", "2"), ("B", "b1", "q"), ("A", "a1", "y"),
+                                ("C", "c1", "c")]:
         obj.put(table, field, value)
     d, b, a = obj.to_frame("D"), obj.to_frame("B"), obj.to_frame("A")
     assert list(d["parent_row_id"]) == [0, 0] and list(b["parent_row_id"]) == [0, 0]
-    assert list(a["a1"]) == ["x", None]  # the row that holds C has no values
+    assert list(a["a1"]) == ["x", "y"]
     assert list(obj.to_frame("C")["parent_row_id"]) == [1]
     chain = d.merge(b, left_on="parent_row_id", right_on="row_id", suffixes=("", "_b"))
     assert list(chain["b1"]) == ["p", "p"]

@@ -120,6 +120,57 @@ static void BuildAndSave(const char* folder) {
   remove(path);
 }
 
+/* What the format could not give back is refused: a tab in a name or a
+ * unit, a table that would hang under a row without values, and a save of
+ * a document read leniently into a tree it cannot write back. */
+static void Refusals(const char* folder) {
+  char path[4096];
+  char* message = NULL;
+  static const char lenient[] =
+      "<?xml version='1.0'?>\n<KUV Version='2.0'>\n"
+      "<BusinessObject ID='Tops' Author='a' Version='1' WellID='w' Date='d'>\n<Top>\n"
+      "<Name>Brent</Name>\n<Formation kind='x'>Brent</Formation>\n<MD>2100</MD>\n</Top>\n"
+      "</BusinessObject>\n</KUV>\n";
+  const char* expected = ": object 'Tops', table 'Top' > '/Formation': the table name begins with "
+                         "'/', so its tag would be read as a closing tag";
+  char expectedMessage[8192];
+  FILE* file;
+
+  CHECK(KuvCreateObject("Tabs", "", "", "") == 1);
+  CHECK(KuvCreateTableDef("T", "") == 1);
+  CHECK(KuvCreateTableDef("X\tY", "") == 0);
+  CHECK(KuvCreateFieldDef("T", "Depth", "m\tMD", "float") == 0);
+  CHECK(KuvCreateFieldDef("T", "De\tpth", "m", "float") == 0);
+  CHECK(KuvCreateTableDef("A", "") == 1 && KuvCreateTableDef("B", "A") == 1);
+  CHECK(KuvCreateTableDef("C", "A") == 1);
+  CHECK(KuvCreateFieldDef("A", "a1", "", "") == 1 && KuvCreateFieldDef("B", "b1", "", "") == 1);
+  CHECK(KuvCreateFieldDef("C", "c1", "", "") == 1);
+  CHECK(KuvPutValue("A", "a1", "1") == 1 && KuvPutValue("B", "b1", "2") == 1);
+  CHECK(KuvPutValue("C", "c1", "3") == 0); /* under a new row of A without values */
+  CHECK(KuvPutValue("A", "a1", "4") == 1 && KuvPutValue("C", "c1", "5") == 1);
+
+  snprintf(path, sizeof path, "%s/lenient.kuv", folder);
+  file = fopen(path, "wb");
+  CHECK(file != NULL);
+  if (file == NULL) return;
+  fputs(lenient, file);
+  fclose(file);
+  CHECK(KuvOpen(path, &message, 0) == 1);
+  CHECK(KuvSave(path, &message) == 0);
+  snprintf(expectedMessage, sizeof expectedMessage, "Error : Error opening file for save.: %s%s",
+           path, expected);
+  CHECK(message != NULL && strcmp(message, expectedMessage) == 0);
+  file = fopen(path, "rb");
+  CHECK(file != NULL);
+  if (file != NULL) {
+    char bytes[sizeof lenient] = {0};
+    CHECK(fread(bytes, 1, sizeof bytes, file) == sizeof lenient - 1);
+    CHECK(strcmp(bytes, lenient) == 0); /* as it was */
+    fclose(file);
+  }
+  remove(path);
+}
+
 int main(int argc, char** argv) {
   char* message = NULL;
   CheckDates();
@@ -132,6 +183,7 @@ int main(int argc, char** argv) {
     CHECK(KuvAttach(&message) == 0 && strcmp(message, "Already Attached") == 0);
     WalkSample(argv[1]);
     BuildAndSave(argv[2]);
+    Refusals(argv[2]);
   }
   CHECK(KuvDetach() == 1);
   CHECK(KuvDetach() == 1);
