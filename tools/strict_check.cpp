@@ -9,23 +9,19 @@
 #include <utility>
 
 #include "content_walk.h"
-#include "number_text.h"
+#include "kuv/values.hpp"
 
 namespace kuv::tool {
 
 namespace {
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+// A header's Date: the Date text of a real day, within ParseDate's ranges.
+bool IsValidDate(std::string_view text) {
+  return ParseDate(text).has_value() &&
+         ReadValue(text, ValueKind::kDate).reading == ValueReading::kValue;
+}
 
 }  // namespace
-
-bool IsValidDate(std::string_view text) {
-  const std::optional<DateParts> parts = ParseDate(text);
-  if (!parts) return false;
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const int days = parts->month == 2 && IsLeapYear(parts->year) ? 29 : kDays[parts->month - 1];
-  return parts->day <= days;
-}
 
 std::optional<FieldDefinition> DeclaredField(const BusinessObject& object,
                                              const Template* definitions, std::string_view table,
@@ -33,23 +29,6 @@ std::optional<FieldDefinition> DeclaredField(const BusinessObject& object,
   if (std::optional<FieldDefinition> own = object.field_definition(table, field)) return own;
   if (definitions == nullptr) return std::nullopt;
   return definitions->field_definition(object.id(), table, field);
-}
-
-bool FitsKind(std::string_view text, ValueKind kind) {
-  text = TrimBlanks(text);
-  if (text.empty()) return true;
-  switch (kind) {
-    case ValueKind::kText:
-      return true;
-    case ValueKind::kFloat:
-    case ValueKind::kInteger:
-      return ReadsAsNumber(text, kind);
-    case ValueKind::kBoolean:
-      return ParseBooleanWord(text).has_value();
-    case ValueKind::kDate:
-      return IsValidDate(text);
-  }
-  return true;
 }
 
 namespace {
@@ -195,9 +174,16 @@ class Checker {
               Add(table, row, item.name, "the field is used but not declared");
             }
           }
-          if (rule.type && !FitsKind(item.text, rule.kind)) {
-            Add(table, row, item.name,
-                "'" + Text(item.text) + "' is not of type " + Text(TrimBlanks(*rule.type)));
+          if (rule.type) {
+            const ValueReading reading = ReadValue(item.text, rule.kind).reading;
+            if (reading == ValueReading::kNotOfKind) {
+              Add(table, row, item.name,
+                  "'" + Text(item.text) + "' is not of type " + Text(TrimBlanks(*rule.type)));
+            } else if (reading == ValueReading::kOutOfRange) {
+              Add(table, row, item.name,
+                  "'" + Text(item.text) + "' is out of range for type " +
+                      Text(TrimBlanks(*rule.type)));
+            }
           }
           break;
         }

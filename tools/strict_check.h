@@ -37,19 +37,12 @@ struct StrictReport {
 
 inline constexpr std::size_t kMaxFindings = 1000;
 
-// Whether text (surrounding blanks aside) reads as a value of that kind;
-// an empty text is a missing value and always fits.
-bool FitsKind(std::string_view text, ValueKind kind);
-
 // How a field of object is declared, which its values are read by: the
 // object's own definition, else the template's (definitions may be null);
 // nullopt when neither declares it.
 std::optional<FieldDefinition> DeclaredField(const BusinessObject& object,
                                              const Template* definitions, std::string_view table,
                                              std::string_view field);
-
-// A Date text of a real calendar day, within ParseDate's ranges.
-bool IsValidDate(std::string_view text);
 
 // notes are what reading the document took leniently. definitions may be
 // null, for a check without a template. Texts quoted in problems are

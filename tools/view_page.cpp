@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "json_text.h"
-#include "number_text.h"
+#include "kuv/values.hpp"
 #include "plot_path.h"
 #include "plot_reduction.h"
 #include "strict_check.h"
@@ -21,6 +21,16 @@
 namespace kuv::tool {
 
 namespace {
+
+// A cell's number by the library's grammar of its kind; nullopt for a
+// missing value, text that is no number of the kind, and other kinds.
+std::optional<double> NumberOf(std::string_view cell, ValueKind kind) {
+  const TypedValue value = ReadValue(cell, kind);
+  if (value.reading != ValueReading::kValue) return std::nullopt;
+  if (kind == ValueKind::kFloat) return value.number;
+  if (kind == ValueKind::kInteger) return static_cast<double>(value.integer);
+  return std::nullopt;
+}
 
 constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
 
@@ -104,7 +114,7 @@ double NullValueOf(const std::vector<ViewTable>& tables) {
     for (const ViewColumn& column : table.columns) {
       if (column.field != "NullValue") continue;
       for (const std::string_view cell : column.cells) {
-        const std::optional<double> value = NumberValue(cell, ValueKind::kFloat);
+        const std::optional<double> value = NumberOf(cell, ValueKind::kFloat);
         if (value && std::isfinite(*value)) return *value;
       }
     }
@@ -124,7 +134,7 @@ std::vector<double> NumbersOf(const ViewColumn& column, ValueKind kind, double n
   std::vector<double> numbers;
   numbers.reserve(column.cells.size());
   for (const std::string_view cell : column.cells) {
-    const std::optional<double> value = IsAbsent(cell) ? std::nullopt : NumberValue(cell, kind);
+    const std::optional<double> value = IsAbsent(cell) ? std::nullopt : NumberOf(cell, kind);
     const bool drawn = value && std::isfinite(*value) && *value != nullValue;
     numbers.push_back(drawn ? *value : kMissing);
   }

@@ -54,6 +54,8 @@
 #include <string_view>
 #include <vector>
 
+#include "kuv/values.hpp"
+
 #if defined(_WIN32)
 #if defined(KUV_BUILDING_DOCUMENT)
 #define KUV_DOCUMENT_API __declspec(dllexport)
@@ -149,35 +151,6 @@ struct FieldDefinition {
   std::string_view unit;
   std::string_view type;
 };
-
-// The parts of a Date text "YYYYMMDDTHH:MM:00000".
-struct DateParts {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-};
-
-// The Date text of these parts, as KuvDateToString writes it.
-KUV_DOCUMENT_API std::string FormatDate(const DateParts& parts);
-// The parts of a Date text; nullopt unless it has 20 characters and every
-// part is in range (year 1900..2500, month 1..12, day 1..31, hour 0..23,
-// minute 0..59), as KuvStringToDate decides.
-KUV_DOCUMENT_API std::optional<DateParts> ParseDate(std::string_view text);
-
-// What a field's declared type says its values are: "float", "double",
-// "real", "number", "numeric", "decimal" and "single" name floats; "int",
-// "integer", "long", "short", "int32" and "int64" integers; "bool",
-// "boolean" and "logical" booleans; "date", "datetime" and "timestamp"
-// dates, in any case and with blanks around them. Anything else is text.
-enum class ValueKind { kText, kFloat, kInteger, kBoolean, kDate };
-KUV_DOCUMENT_API ValueKind KindOfType(std::string_view type);
-
-// The value of a boolean word: "true", "t", "yes", "y" and "1" are true;
-// "false", "f", "no", "n" and "0" false, in any case; anything else,
-// blanks included, is none.
-KUV_DOCUMENT_API std::optional<bool> ParseBooleanWord(std::string_view text);
 
 // Why a text cannot be stored in its place in a document (the rules at the
 // top of this file), or null when it can. The reasons are short sentences

@@ -6,15 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "kuv/values.hpp"
+
 namespace kuv::core {
 
-struct DateParts {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-};
+using kuv::DateParts;
 
 // "%04d%02d%02dT%02d:%02d:00000"; 20 characters for in-range parts.
 std::string FormatTimestamp(int year, int month, int day, int hour, int minute);

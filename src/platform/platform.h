@@ -9,15 +9,12 @@
 #include <optional>
 #include <string>
 
+#include "kuv/values.hpp"
+
 namespace kuv::platform {
 
-struct LocalTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-};
+// The local time, to the minute.
+using LocalTime = DateParts;
 
 // An open registry key. Destroying it closes the key.
 class RegistryKey {

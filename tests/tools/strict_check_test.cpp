@@ -105,35 +105,30 @@ TEST_F(StrictCheck, JsonReportHoldsEveryFileAndProblem) {
   EXPECT_THAT(run.out, HasSubstr("\"error\": \"Error : Failed to open input file."));
 }
 
-TEST(StrictValues, KindsReadAsTheFramesReadThem) {
-  EXPECT_TRUE(FitsKind("2.5e3", ValueKind::kFloat));
-  EXPECT_TRUE(FitsKind(" -1.25 ", ValueKind::kFloat));
-  EXPECT_TRUE(FitsKind("", ValueKind::kFloat));  // missing
-  EXPECT_FALSE(FitsKind("1,5", ValueKind::kFloat));
-  EXPECT_FALSE(FitsKind("0x10", ValueKind::kFloat));
-  EXPECT_FALSE(FitsKind("1 2", ValueKind::kFloat));
-  // Decimal forms at their edges, and what only strtod knows.
-  for (const char* number : {"7.", ".5", "+.5E-3", "-0", "1e5", "inf", "-Infinity", "nan"}) {
-    EXPECT_TRUE(FitsKind(number, ValueKind::kFloat)) << number;
-  }
-  for (const char* text : {".", "-", "e5", "1e", "1e+", "1.5.5", "--1", "1e5x", "nanx"}) {
-    EXPECT_FALSE(FitsKind(text, ValueKind::kFloat)) << text;
-  }
-  EXPECT_TRUE(FitsKind("-42", ValueKind::kInteger));
-  EXPECT_FALSE(FitsKind("4.2", ValueKind::kInteger));
-  EXPECT_FALSE(FitsKind("-", ValueKind::kInteger));
-  EXPECT_TRUE(FitsKind("Yes", ValueKind::kBoolean));
-  EXPECT_FALSE(FitsKind("maybe", ValueKind::kBoolean));
-  EXPECT_TRUE(FitsKind("20240229T10:00:00000", ValueKind::kDate));
-  EXPECT_FALSE(FitsKind("20230229T10:00:00000", ValueKind::kDate));
-  EXPECT_FALSE(FitsKind("2024-02-29", ValueKind::kDate));
-  EXPECT_EQ(KindOfType("Double"), ValueKind::kFloat);
-  EXPECT_EQ(KindOfType("string"), ValueKind::kText);
-  EXPECT_EQ(ParseBooleanWord("TRUE"), true);
-  EXPECT_EQ(ParseBooleanWord("n"), false);
-  EXPECT_EQ(ParseBooleanWord("0"), false);
-  EXPECT_EQ(ParseBooleanWord(" yes"), std::nullopt);  // the caller trims
-  EXPECT_EQ(ParseBooleanWord("truth"), std::nullopt);
+// Values are read by the library's grammar (its own table of cases is
+// tests/data/value_cases.tsv): a number beyond its type's range is said so,
+// and ISO dates and 64-bit integers pass.
+TEST_F(StrictCheck, ValuesAreReadByTheLibrarysGrammar) {
+  WriteFile(Path("v.kuv"),
+            "<?xml version='1.0'?>\n<KUV Version='2.0'>\n<BusinessObject ID='V' Author='a' "
+            "Version='1' WellID='w' Date='20240101T00:00:00000'>\n<DataDescription>\n"
+            "<TableDef Table='T'/>\n<FieldDef Table='T' Field='f' Unit='' Type='float'/>\n"
+            "<FieldDef Table='T' Field='i' Unit='' Type='int64'/>\n"
+            "<FieldDef Table='T' Field='d' Unit='' Type='date'/>\n</DataDescription>\n<T>\n"
+            "<f>1e400</f>\n<i>9223372036854775807</i>\n<d>2005-01-19</d>\n"
+            "<f>2.5</f>\n<i>9223372036854775808</i>\n<d>2005-02-30</d>\n</T>\n"
+            "</BusinessObject>\n</KUV>\n");
+  const ToolRun run = Run({"check", "--strict", Path("v.kuv")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, Path("v.kuv") +
+                         ": object V, table T, row 1, field f: '1e400' is out of range for type "
+                         "float\n" +
+                         Path("v.kuv") +
+                         ": object V, table T, row 2, field i: '9223372036854775808' is out of "
+                         "range for type int64\n" +
+                         Path("v.kuv") +
+                         ": object V, table T, row 2, field d: '2005-02-30' is not of type date\n" +
+                         Path("v.kuv") + ": 3 problems, 1 object, 6 values\n");
 }
 
 }  // namespace

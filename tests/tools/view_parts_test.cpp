@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "kuv/document.hpp"
-#include "number_text.h"
 #include "plot_path.h"
 #include "plot_reduction.h"
 #include "strict_check.h"
@@ -26,35 +25,6 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-TEST(NumberText, ValuesFollowTheStrictChecksGrammar) {
-  EXPECT_EQ(NumberValue(" 12.5 ", ValueKind::kFloat), 12.5);
-  EXPECT_EQ(NumberValue("+3", ValueKind::kFloat), 3);
-  EXPECT_EQ(NumberValue("-.5", ValueKind::kFloat), -0.5);
-  EXPECT_EQ(NumberValue("7.", ValueKind::kFloat), 7);
-  EXPECT_EQ(NumberValue("-2.5E2", ValueKind::kFloat), -250);
-  EXPECT_EQ(NumberValue("-999.2500", ValueKind::kFloat), -999.25);
-  EXPECT_EQ(NumberValue("1e999", ValueKind::kFloat), std::numeric_limits<double>::infinity());
-  EXPECT_TRUE(std::isinf(*NumberValue("inf", ValueKind::kFloat)));
-  EXPECT_TRUE(std::isnan(*NumberValue("nan", ValueKind::kFloat)));
-  EXPECT_EQ(NumberValue("-42", ValueKind::kInteger), -42);
-  EXPECT_EQ(NumberValue("+7", ValueKind::kInteger), 7);
-  for (const char* text : {"", "  ", "0x10", "1,5", "1 2", "e5", ".", "-", "12abc"}) {
-    EXPECT_FALSE(NumberValue(text, ValueKind::kFloat)) << text;
-    EXPECT_FALSE(ReadsAsNumber(text, ValueKind::kFloat)) << text;
-  }
-  for (const char* text : {"4.2", "1e3", "1234567890123456789", "--1"}) {
-    EXPECT_FALSE(NumberValue(text, ValueKind::kInteger)) << text;
-  }
-  EXPECT_FALSE(NumberValue("12", ValueKind::kText));
-  EXPECT_FALSE(NumberValue("12", ValueKind::kDate));
-  // What reads as a number has a value, and the other way round.
-  for (const char* text : {"1", "-0.0", "3.25e-2", " 8 ", "INF", "+.5e+1", "1e", "x"}) {
-    EXPECT_EQ(ReadsAsNumber(text, ValueKind::kFloat),
-              NumberValue(text, ValueKind::kFloat).has_value())
-        << text;
-  }
-}
 
 Document Parsed(const std::string& content, const std::string& definitions = "") {
   return Document::Parse(
