@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "text_encoding.h"
+#include "kuv/text.hpp"
 
 namespace kuv::tool {
 

@@ -17,18 +17,6 @@ namespace {
 
 using Event = JsonPullParser::Event;
 
-const char* EncodingName(Encoding encoding) {
-  switch (encoding) {
-    case Encoding::kCp1252:
-      return "cp1252";
-    case Encoding::kLatin1:
-      return "latin1";
-    case Encoding::kUtf8:
-      return "utf-8";
-  }
-  return "";
-}
-
 using Rule = const char* (*)(std::string_view);
 
 // What each text of an object must allow, checked with its own rule.
@@ -380,7 +368,7 @@ class ObjectEncoder {
       std::optional<std::string> bytes = EncodeText(text, encoding_);
       if (!bytes) {
         throw DataError(Where(where) + ": the " + what + " holds " +
-                        FirstUnencodable(text, encoding_) + ", which " + EncodingName(encoding_) +
+                        FirstUnencodable(text, encoding_) + ", which " + NameOf(encoding_) +
                         " cannot encode");
       }
       text = std::move(*bytes);

@@ -12,7 +12,7 @@
 
 #include "json_pull_parser.h"
 #include "object_content.h"
-#include "text_encoding.h"
+#include "kuv/text.hpp"
 
 namespace kuv::tool {
 

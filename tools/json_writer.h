@@ -21,7 +21,7 @@
 
 #include "kuv/document.hpp"
 #include "progress_bar.h"
-#include "text_encoding.h"
+#include "kuv/text.hpp"
 
 namespace kuv::tool {
 

@@ -4,6 +4,7 @@
 #include <exception>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "commands.h"
@@ -13,23 +14,16 @@
 
 namespace {
 
-using kuv::tool::Encoding;
+using kuv::Encoding;
 
-const std::map<std::string, Encoding> kEncodings = {
-    {"cp1252", Encoding::kCp1252}, {"latin1", Encoding::kLatin1}, {"utf-8", Encoding::kUtf8}};
-
-// Takes a name of kEncodings in any case and hands the parser its number;
-// help and errors show the names alone.
+// Takes an encoding's name as the library knows it and hands the parser
+// its number; help and errors show the names alone.
 CLI::Validator EncodingName() {
   return CLI::Validator(
       [](std::string& value) -> std::string {
-        std::string lower = value;
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        const auto found = kEncodings.find(lower);
-        if (found == kEncodings.end()) {
-          return "unknown encoding '" + value + "': use cp1252, latin1 or utf-8";
-        }
-        value = std::to_string(static_cast<int>(found->second));
+        const std::optional<Encoding> named = kuv::EncodingNamed(value);
+        if (!named) return "unknown encoding '" + value + "': use cp1252, latin1 or utf-8";
+        value = std::to_string(static_cast<int>(*named));
         return {};
       },
       "");

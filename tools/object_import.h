@@ -8,7 +8,7 @@
 
 #include "kuv/document.hpp"
 #include "object_content.h"
-#include "text_encoding.h"
+#include "kuv/text.hpp"
 
 namespace kuv::tool {
 

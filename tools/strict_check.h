@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "kuv/document.hpp"
-#include "text_encoding.h"
+#include "kuv/text.hpp"
 
 namespace kuv::tool {
 

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "kuv/document.hpp"
-#include "text_encoding.h"
+#include "kuv/text.hpp"
 
 namespace kuv::tool {
 

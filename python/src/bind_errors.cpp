@@ -4,6 +4,7 @@
 #include <pybind11/stl.h>
 
 #include "bindings.h"
+#include "kuv/text.hpp"
 #include "text_codec.h"
 
 namespace py = pybind11;
@@ -47,7 +48,11 @@ void BindErrors(py::module_& module) {
       PyErr_SetString(PyExc_ValueError, stale.what());
     }
   });
-  std::vector<int> high(kCp1252High.begin(), kCp1252High.end());
+  // The code page's bytes 0x80 to 0x9F, for the package's own codec.
+  std::vector<int> high;
+  for (unsigned byte = 0x80; byte < 0xA0; ++byte) {
+    high.push_back(static_cast<int>(Cp1252CodePoint(static_cast<unsigned char>(byte))));
+  }
   module.attr("CP1252_HIGH") = py::cast(high);
 }
 

@@ -2,25 +2,17 @@
 
 #include <cstring>
 
+#include "kuv/text.hpp"
+
 namespace py = pybind11;
 
 namespace kuv::python {
-
-// Windows converts the five unassigned bytes to the code points of the
-// same number; so does the kuv tool.
-const std::array<char32_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  //
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 namespace {
 
 constexpr const char kCp1252Name[] = "kuv-cp1252";
 
-Py_UCS4 Cp1252Code(unsigned char byte) {
-  return byte >= 0x80 && byte < 0xA0 ? static_cast<Py_UCS4>(kCp1252High[byte - 0x80]) : byte;
-}
+Py_UCS4 Cp1252Code(unsigned char byte) { return static_cast<Py_UCS4>(Cp1252CodePoint(byte)); }
 
 PyObject* DecodeCp1252(std::string_view bytes) {
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -55,9 +47,9 @@ bool EncodeCp1252(PyObject* text, std::string* bytes) {
       continue;
     }
     bool found = false;
-    for (std::size_t high = 0; high < kCp1252High.size() && !found; ++high) {
-      if (kCp1252High[high] == code) {
-        (*bytes)[static_cast<std::size_t>(i)] = static_cast<char>(0x80 + high);
+    for (unsigned high = 0x80; high < 0xA0 && !found; ++high) {
+      if (Cp1252CodePoint(static_cast<unsigned char>(high)) == code) {
+        (*bytes)[static_cast<std::size_t>(i)] = static_cast<char>(high);
         found = true;
       }
     }

@@ -13,9 +13,6 @@
 
 namespace kuv::python {
 
-// Code points of the bytes 0x80 to 0x9F in code page 1252.
-extern const std::array<char32_t, 32> kCp1252High;
-
 class TextCodec {
  public:
   // encoding: None for bytes, "kuv-cp1252" for the byte-exact code page

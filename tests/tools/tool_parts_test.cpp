@@ -17,7 +17,7 @@
 #include "format_limits.h"
 #include "kuv/document.hpp"
 #include "ordered_jobs.h"
-#include "text_encoding.h"
+#include "kuv/text.hpp"
 
 namespace kuv::tool {
 namespace {

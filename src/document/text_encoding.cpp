@@ -1,10 +1,11 @@
-#include "text_encoding.h"
+// Conversion between the 8-bit text of documents and UTF-8.
+#include "kuv/text.hpp"
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
 
-namespace kuv::tool {
+namespace kuv {
 
 namespace {
 
@@ -123,10 +124,32 @@ std::optional<std::string> DecodeUtf8(std::string_view bytes, bool replaceInvali
 }  // namespace
 
 std::optional<Encoding> EncodingNamed(std::string_view name) {
-  if (name == "cp1252") return Encoding::kCp1252;
-  if (name == "latin1") return Encoding::kLatin1;
-  if (name == "utf-8") return Encoding::kUtf8;
+  std::string lower;
+  for (const char c : name) lower += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  for (const char* spelling : {"cp1252", "windows-1252", "windows1252"}) {
+    if (lower == spelling) return Encoding::kCp1252;
+  }
+  for (const char* spelling : {"latin1", "latin-1", "iso-8859-1", "iso8859-1"}) {
+    if (lower == spelling) return Encoding::kLatin1;
+  }
+  if (lower == "utf-8" || lower == "utf8") return Encoding::kUtf8;
   return std::nullopt;
+}
+
+const char* NameOf(Encoding encoding) {
+  switch (encoding) {
+    case Encoding::kLatin1:
+      return "latin1";
+    case Encoding::kUtf8:
+      return "utf-8";
+    case Encoding::kCp1252:
+      break;
+  }
+  return "cp1252";
+}
+
+char32_t Cp1252CodePoint(unsigned char byte) {
+  return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
 }
 
 std::optional<std::string> DecodeText(std::string_view bytes, Encoding encoding) {
@@ -174,4 +197,4 @@ std::string FirstUnencodable(std::string_view utf8, Encoding encoding) {
   return std::string();
 }
 
-}  // namespace kuv::tool
+}  // namespace kuv
