@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 constexpr const char* kTemplateFileName = "Standard.kvt";
 
 int ShowRegistered() {
-  const std::optional<std::string> registered = RegisteredTemplate();
+  const std::optional<std::string> registered = Template::RegisteredPath();
   if (!registered || registered->empty()) {
     std::cerr << "kuv: no template is registered; the next command that reads documents "
                  "registers the bundled one\n";

@@ -20,7 +20,7 @@ bool Exists(const std::string& path) {
 }  // namespace
 
 void EnsureTemplateRegistered(std::ostream& notices) {
-  const std::optional<std::string> registered = RegisteredTemplate();
+  const std::optional<std::string> registered = Template::RegisteredPath();
   if (registered && !registered->empty() && Exists(*registered)) return;
   const std::string shipped = ShippedTemplatePath();
   if (!Exists(shipped)) {
@@ -35,8 +35,18 @@ void EnsureTemplateRegistered(std::ostream& notices) {
   notices << "registered the bundled template " << shipped << "\n";
 }
 
+void RegisterTemplate(const std::string& path) {
+  try {
+    Template::Register(path);
+  } catch (const std::runtime_error& error) {
+    std::string why = error.what();
+    if (why.rfind("kuv: ", 0) == 0) why.erase(0, 5);
+    throw DataError(why);
+  }
+}
+
 Template OpenRegisteredTemplate() {
-  const std::optional<std::string> registered = RegisteredTemplate();
+  const std::optional<std::string> registered = Template::RegisteredPath();
   if (!registered || registered->empty()) throw DataError("no template is registered");
   try {
     return Template::Open(*registered);

@@ -1,8 +1,6 @@
-// The tool's side of the registered template: the value FileName of the
-// key KUV/Template. On Windows it lives in the registry; elsewhere it is a
-// file under $XDG_CONFIG_HOME (or $HOME/.config), holding the path's bytes
-// and one terminating zero byte. Hosts of the library's C interface read
-// the same value when they load it.
+// The tool's side of the registered template, which the library keeps
+// (Template::RegisteredPath and Register) where hosts of its C interface
+// read it when they load it.
 #ifndef KUV_TOOLS_TEMPLATE_REGISTRATION_H_
 #define KUV_TOOLS_TEMPLATE_REGISTRATION_H_
 
@@ -14,17 +12,8 @@
 
 namespace kuv::tool {
 
-#ifndef _WIN32
-// The file that holds the registered path; empty when neither
-// XDG_CONFIG_HOME nor HOME is set.
-std::string TemplateValueFile();
-#endif
-
-// The registered path, or nullopt when none is registered.
-std::optional<std::string> RegisteredTemplate();
-
-// Registers path, replacing the value atomically. Throws a ToolError when
-// the value cannot be written.
+// Registers path for the library's hosts. Throws a ToolError when the
+// value cannot be written.
 void RegisterTemplate(const std::string& path);
 
 // Makes sure that a registered template exists. When none is registered,

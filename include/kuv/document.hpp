@@ -466,9 +466,15 @@ class KUV_DOCUMENT_API Template {
   // higher. Throws Error: 1 to 6 as a document read; 7, with the message
   // that KuvAttach gives, when the version is older.
   static Template Open(const std::string& path);
-  // The path registered for the C interface (the registry value on
-  // Windows), when there is one.
+  // The path registered for the C interface, when there is one: the value
+  // FileName of HKEY_LOCAL_MACHINE\Software\KUV\Template on Windows,
+  // elsewhere the file KUV/Template/FileName under $XDG_CONFIG_HOME (or
+  // $HOME/.config), cut at its first zero byte.
   static std::optional<std::string> RegisteredPath();
+  // Registers path there, replacing the value at once (a reader sees the
+  // old path or the new one), as KuvAttach stores the file its dialog
+  // chose. Throws std::runtime_error when the value cannot be written.
+  static void Register(const std::string& path);
 
   const std::string& path() const { return path_; }
   const std::string& version() const { return document_.version(); }

@@ -1,5 +1,6 @@
 // Templates of the document API: read and checked as KuvAttach does.
 #include <memory>
+#include <stdexcept>
 
 #include "core/template_check.h"
 #include "core/version_number.h"
@@ -28,6 +29,15 @@ std::optional<std::string> Template::RegisteredPath() {
   if (!value) return std::nullopt;
   value->resize(value->find('\0') == std::string::npos ? value->size() : value->find('\0'));
   return value;
+}
+
+void Template::Register(const std::string& path) {
+  std::unique_ptr<platform::RegistryKey> key = platform::DefaultPlatform().OpenTemplateKey();
+  if (!key) key = platform::DefaultPlatform().CreateTemplateKey();
+  if (!key || !key->SetStringValue(core::kTemplateValueName, path)) {
+    throw std::runtime_error("kuv: cannot register the template " + path +
+                             ": its registry value cannot be written");
+  }
 }
 
 std::optional<FieldDefinition> Template::field_definition(std::string_view object_id,

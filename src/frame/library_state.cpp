@@ -4,13 +4,10 @@
 
 #include <utility>
 
+#include "core/template_check.h"
 #include "core/timestamp.h"
 
 namespace kuv {
-
-namespace {
-constexpr const char* kTemplateValueName = "FileName";
-}  // namespace
 
 namespace detail {
 LibraryState* g_state = nullptr;
@@ -29,7 +26,7 @@ bool LoadLibrary(platform::Platform& platform) {
     if (!key) key = platform.CreateTemplateKey();
     if (!key) return false;
     std::string path;
-    if (std::optional<std::string> value = key->QueryValue(kTemplateValueName)) {
+    if (std::optional<std::string> value = key->QueryValue(core::kTemplateValueName)) {
       path = value->substr(0, value->find('\0'));
     }
     key.reset();

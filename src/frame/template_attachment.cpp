@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "core/template_check.h"
 #include "core/version_number.h"
 #include "frame/library_state.h"
 #include "io/load.h"
@@ -15,9 +16,6 @@ namespace {
 
 constexpr const char* kAlreadyAttached = "Already Attached";
 constexpr const char* kTemplateNotOpened = "Template not opened";
-constexpr const char* kTemplateValueName = "FileName";
-constexpr const char* kOutdatedDetail =
-    "Version number expected to be 3.61 or higher.\nPlace newer version file into ";
 
 }  // namespace
 
@@ -39,7 +37,7 @@ bool LibraryState::Attach(std::string& message) {
   io::LoadStore(platform_, templateStore_, error, templatePath_, platform::Sharing::kShared);
   // The version test runs whatever the load recorded, and its error wins.
   if (!core::IsTemplateVersionCurrent(templateStore_.version)) {
-    error.SetError(kErrorTemplateVersion, (kOutdatedDetail + templatePath_).c_str());
+    error.SetError(kErrorTemplateVersion, core::OutdatedTemplateDetail(templatePath_).c_str());
   }
   message = error.message;
   attached_ = error.code == kNoError;
@@ -59,7 +57,7 @@ bool LibraryState::FindTemplate() {
   if (!key) key = platform_.CreateTemplateKey();
   if (!key) return false;
   // The path still serves this process when the value cannot be written.
-  key->SetStringValue(kTemplateValueName, templatePath_);
+  key->SetStringValue(core::kTemplateValueName, templatePath_);
   return true;
 }
 
