@@ -1,18 +1,16 @@
 #include "csv_writer.h"
 
-#include <map>
+#include <optional>
 #include <set>
 #include <utility>
 
 #include "content_walk.h"
+#include "kuv/table_rows.hpp"
 #include "tool_error.h"
 
 namespace kuv::tool {
 
 namespace {
-
-// A column is a field and which of its occurrences in a row it holds.
-using Column = std::pair<std::string, int>;
 
 void WriteCell(std::string* line, const std::string& text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) {
@@ -25,64 +23,6 @@ void WriteCell(std::string* line, const std::string& text) {
     *line += c;
   }
   *line += '"';
-}
-
-// One row of the table being written, with the row that holds it. The
-// views point into the object.
-struct RowOfTable {
-  long long id = 0;              // among the table's rows, in walk order
-  std::string_view parentTable;  // empty for a row at the top
-  long long parentRow = -1;
-  std::vector<std::pair<std::string_view, std::string_view>> values;  // field, text
-};
-
-// Calls onRow for each row of table once its values are all met. Every
-// table's rows are numbered as the walk meets them, which is the frames'
-// depth-first order. False when the object has no such table.
-template <typename OnRow>
-bool WalkRows(const BusinessObject& object, std::string_view table, OnRow onRow) {
-  std::map<std::string_view, long long> rowsSoFar;           // of each table
-  std::vector<std::pair<std::string_view, long long>> open;  // each open table, its current row
-  RowOfTable row;
-  bool pending = false;
-  bool found = false;
-  ContentWalk walk(object);
-  ContentEvent item;
-  while (walk.Next(&item)) {
-    // A row's values come before its child tables: any other step ends it.
-    if (pending && item.step != ContentStep::kValue) {
-      onRow(row);
-      pending = false;
-    }
-    switch (item.step) {
-      case ContentStep::kOpenTable:
-        found = found || item.name == table;
-        open.emplace_back(item.name, -1);
-        break;
-      case ContentStep::kCloseTable:
-        open.pop_back();
-        break;
-      case ContentStep::kBeginRow:
-        open.back().second = rowsSoFar[open.back().first]++;
-        if (open.back().first == table) {
-          pending = true;
-          row.id = open.back().second;
-          row.values.clear();
-          row.parentTable = {};
-          row.parentRow = -1;
-          if (open.size() > 1) {
-            row.parentTable = open[open.size() - 2].first;
-            row.parentRow = open[open.size() - 2].second;
-          }
-        }
-        break;
-      case ContentStep::kValue:
-        if (pending) row.values.emplace_back(item.name, item.text);
-        break;
-    }
-  }
-  if (pending) onRow(row);
-  return found;
 }
 
 }  // namespace
@@ -113,34 +53,30 @@ void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_
   };
 
   // Two walks: the first finds the columns, the second writes each row as
-  // it completes, so that no more than one row is ever held.
-  std::vector<Column> columns;
-  std::map<Column, std::size_t> columnAt;
-  bool nested = false;                                  // some row has a parent row
-  std::map<std::string, int, std::less<>> occurrences;  // of each field in the current row
-  const bool found = WalkRows(object, table, [&](const RowOfTable& row) {
-    nested = nested || !row.parentTable.empty();
-    occurrences.clear();
-    for (const auto& [field, text] : row.values) {
-      const Column column{std::string(field), occurrences[std::string(field)]++};
-      if (columnAt.emplace(column, columns.size()).second) columns.push_back(column);
-    }
-  });
-  if (!found) {
+  // it comes, so that no more than one row is ever held.
+  TableColumns layout;
+  bool nested = false;  // some row has a parent row
+  TableRowWalk first(object, table);
+  while (const std::optional<TableRow> row = first.Next()) {
+    nested = nested || row->parentId >= 0;
+    layout.ColumnsOf(row->row);
+  }
+  if (!first.met()) {
     throw DataError("object '" + DecodeForDisplay(object.id(), encoding) + "' has no table '" +
                     DecodeForDisplay(table, encoding) + "'");
   }
+  const std::vector<TableColumn>& columns = layout.columns();
 
   std::vector<std::string> unitOf(columns.size());
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (std::optional<FieldDefinition> field = object.field_definition(table, columns[i].first)) {
-      unitOf[i] = decode(field->unit, columns[i].first);
+    if (std::optional<FieldDefinition> field = object.field_definition(table, columns[i].field)) {
+      unitOf[i] = decode(field->unit, columns[i].field);
     }
   }
   const char* const identity = nested ? "row_id,parent_table,parent_row_id" : "row_id";
   std::string line = identity;
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    std::string name = decode(columns[i].first, columns[i].first);
+    std::string name = decode(columns[i].field, columns[i].field);
     if (units == CsvUnits::kHeader && !unitOf[i].empty()) name += " [" + unitOf[i] + "]";
     line += ',';
     WriteCell(&line, name);
@@ -157,19 +93,20 @@ void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_
   out << line;
 
   std::vector<std::string> cells(columns.size());
-  WalkRows(object, table, [&](const RowOfTable& row) {
+  TableRowWalk second(object, table);
+  while (const std::optional<TableRow> row = second.Next()) {
     for (std::string& cell : cells) cell.clear();
-    occurrences.clear();
-    for (const auto& [field, text] : row.values) {
-      const Column column{std::string(field), occurrences[std::string(field)]++};
-      cells[columnAt.at(column)] = decode(text, field);
+    const std::vector<std::size_t>& columnOf = layout.ColumnsOf(row->row);
+    const Items<Value> values = row->row.values();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      cells[columnOf[i]] = decode(values[i].text, values[i].field);
     }
-    line = std::to_string(row.id);
+    line = std::to_string(row->id);
     if (nested) {
       line += ',';
-      if (!row.parentTable.empty()) {
-        WriteCell(&line, decode(row.parentTable, row.parentTable));
-        line += ',' + std::to_string(row.parentRow);
+      if (row->parentId >= 0) {
+        WriteCell(&line, decode(row->parentTable, row->parentTable));
+        line += ',' + std::to_string(row->parentId);
       } else {
         line += ',';
       }
@@ -180,7 +117,7 @@ void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_
     }
     line += "\r\n";
     out << line;
-  });
+  }
 }
 
 }  // namespace kuv::tool
