@@ -13,7 +13,7 @@
 #include "content_walk.h"
 #include "input_source.h"
 #include "kuv/document.hpp"
-#include "ordered_jobs.h"
+#include "kuv/ordered_jobs.hpp"
 #include "strict_check.h"
 #include "template_registration.h"
 #include "tool_error.h"

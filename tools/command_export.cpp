@@ -18,7 +18,7 @@
 #include "input_source.h"
 #include "json_writer.h"
 #include "kuv/document.hpp"
-#include "ordered_jobs.h"
+#include "kuv/ordered_jobs.hpp"
 #include "progress_bar.h"
 #include "template_registration.h"
 #include "tool_error.h"

@@ -9,7 +9,7 @@
 
 #include "commands.h"
 #include "interrupt_cleanup.h"
-#include "ordered_jobs.h"
+#include "kuv/ordered_jobs.hpp"
 #include "tool_error.h"
 
 namespace {
@@ -41,7 +41,7 @@ void AddEncodingOption(CLI::App* command, Encoding* encoding) {
 
 // Files handled at once; one per core unless told otherwise.
 void AddJobsOption(CLI::App* command, unsigned* jobs) {
-  *jobs = kuv::tool::DefaultJobCount();
+  *jobs = kuv::DefaultJobCount();
   command
       ->add_option("-j,--jobs", *jobs, "How many files to handle at once (default: one per core)")
       ->check(CLI::PositiveNumber)

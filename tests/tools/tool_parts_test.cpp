@@ -16,7 +16,7 @@
 #include "csv_writer.h"
 #include "format_limits.h"
 #include "kuv/document.hpp"
-#include "ordered_jobs.h"
+#include "kuv/ordered_jobs.hpp"
 #include "kuv/text.hpp"
 
 namespace kuv::tool {

@@ -1,4 +1,4 @@
-#include "ordered_jobs.h"
+#include "kuv/ordered_jobs.hpp"
 
 #include <algorithm>
 #include <atomic>
@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-namespace kuv::tool {
+namespace kuv {
 
 namespace {
 
@@ -109,4 +109,4 @@ void RunOrderedJobs(std::size_t count, unsigned jobs, const std::function<void(s
   for (std::size_t i = 0; i < count; ++i) report(i, board.WaitFor(i));
 }
 
-}  // namespace kuv::tool
+}  // namespace kuv
