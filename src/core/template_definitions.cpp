@@ -29,4 +29,15 @@ void CopyTemplateDefinitions(const CObjectStore& templates, std::string_view id,
   }
 }
 
+const FieldDefMap::value_type* FindTemplateFieldDef(const CObjectStore& templates,
+                                                    std::string_view id, std::string_view table,
+                                                    std::string_view field) {
+  for (const auto& object : templates.objects()) {
+    if (object->id != id) continue;
+    const auto found = object->FieldDefs.find(FieldKey{table, field});
+    if (found != object->FieldDefs.end()) return &*found;
+  }
+  return nullptr;
+}
+
 }  // namespace kuv::core

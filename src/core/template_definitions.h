@@ -16,6 +16,14 @@ namespace kuv::core {
 void CopyTemplateDefinitions(const CObjectStore& templates, std::string_view id,
                              TableDefMap& tableDefs, FieldDefMap& fieldDefs);
 
+// The definition of a field (its key "table<TAB>field" and "unit<TAB>type")
+// under the first template object with this ID that declares it, as
+// KuvGetFieldDef finds it: an object of the kind that lacks the field does
+// not end the search. Null when none declares it.
+const FieldDefMap::value_type* FindTemplateFieldDef(const CObjectStore& templates,
+                                                    std::string_view id, std::string_view table,
+                                                    std::string_view field);
+
 }  // namespace kuv::core
 
 #endif  // KUV_CORE_TEMPLATE_DEFINITIONS_H_

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "core/template_check.h"
+#include "core/template_definitions.h"
 #include "core/version_number.h"
 #include "document/definition_views.h"
 #include "io/error_info.h"
@@ -43,13 +44,10 @@ void Template::Register(const std::string& path) {
 std::optional<FieldDefinition> Template::field_definition(std::string_view object_id,
                                                           std::string_view table,
                                                           std::string_view field) const {
-  for (const auto& object : document_.store_->objects()) {
-    if (object->id != object_id) continue;
-    const auto found = object->FieldDefs.find(FieldKey{table, field});
-    if (found != object->FieldDefs.end())
-      return document::ViewFieldDefinition(found->first, found->second);
-  }
-  return std::nullopt;
+  const FieldDefMap::value_type* found =
+      core::FindTemplateFieldDef(*document_.store_, object_id, table, field);
+  if (found == nullptr) return std::nullopt;
+  return document::ViewFieldDefinition(found->first, found->second);
 }
 
 }  // namespace kuv

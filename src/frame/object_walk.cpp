@@ -1,5 +1,6 @@
 // Questions about the data store and the template, and the walks over the
 // data store's objects and over the current object's values.
+#include "core/template_definitions.h"
 #include "core/value_enumeration.h"
 #include "frame/library_state.h"
 
@@ -40,13 +41,8 @@ bool LibraryState::IsParent(std::string_view table, std::string_view parent) con
 
 const std::string* LibraryState::FindTemplateFieldDef(std::string_view id, std::string_view table,
                                                       std::string_view field) const {
-  for (const auto& object : templateStore_.objects()) {
-    // An object of this kind that lacks the field does not end the search;
-    // a later one of the same ID may declare it.
-    if (object->id != id) continue;
-    if (const std::string* definition = object->FindFieldDef(table, field)) return definition;
-  }
-  return nullptr;
+  const FieldDefMap::value_type* found = core::FindTemplateFieldDef(templateStore_, id, table, field);
+  return found != nullptr ? &found->second : nullptr;
 }
 
 bool LibraryState::NextValue(ValueTexts& out) {

@@ -105,6 +105,13 @@ class Platform {
 // The backend of this build, living for the whole process.
 Platform& DefaultPlatform();
 
+// The shared library's load and unload notifications, which the platform
+// receives from the system and hands on; the library above the platform
+// defines what they do. False from LibraryLoaded refuses the load where
+// the system lets a library refuse it.
+bool LibraryLoaded();
+void LibraryUnloading();
+
 }  // namespace kuv::platform
 
 #endif  // KUV_PLATFORM_PLATFORM_H_

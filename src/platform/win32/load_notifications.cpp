@@ -1,12 +1,10 @@
-// The DLL entry point: the load step runs on process attach and a failure
-// refuses the load; the unload step runs on process detach. Thread
-// notifications need nothing.
-#include "frame/library_state.h"
-#include "platform/platform.h"
-
-// After our headers: windows.h names LoadLibrary as a macro.
+// The DLL entry point: process attach is the load notification, and its
+// refusal refuses the load; process detach is the unload notification.
+// Thread notifications need nothing. The library above the platform takes
+// them (LibraryLoaded, LibraryUnloading).
 #include <windows.h>
-#undef LoadLibrary
+
+#include "platform/platform.h"
 
 // No exception may leave the entry point: one during the load step (out of
 // memory) refuses the load like any other failure.
@@ -14,9 +12,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
   try {
     switch (reason) {
       case DLL_PROCESS_ATTACH:
-        return kuv::LoadLibrary(kuv::platform::DefaultPlatform()) ? TRUE : FALSE;
+        return kuv::platform::LibraryLoaded() ? TRUE : FALSE;
       case DLL_PROCESS_DETACH:
-        kuv::UnloadLibrary();
+        kuv::platform::LibraryUnloading();
         return TRUE;
       default:
         return TRUE;
