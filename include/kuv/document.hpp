@@ -427,7 +427,9 @@ class KUV_DOCUMENT_API Document {
  private:
   friend class Template;
   friend class BusinessObject;
+  class State;
   std::unique_ptr<CObjectStore> store_;
+  std::unique_ptr<State> state_;  // what the document API keeps beside the store
   bool read_ = false;  // read from a file or bytes rather than made new
 };
 

@@ -7,6 +7,18 @@
 
 #include "model/business_object.h"
 
+namespace kuv {
+
+// Where the next value put into an object goes: a table of the object's
+// tree and one of its rows, or none (the next value starts at the top
+// level). Whoever keeps one clears it whenever the nodes it names go.
+struct PutPosition {
+  CTableNode* table = nullptr;
+  CRowNode* row = nullptr;
+};
+
+}  // namespace kuv
+
 namespace kuv::core {
 
 // Adds value to object at the place that its TableDefs and position give

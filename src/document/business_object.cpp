@@ -12,6 +12,7 @@
 #include "document/current_date.h"
 #include "document/definition_views.h"
 #include "document/live_nodes.h"
+#include "document/put_positions.h"
 #include "io/read_back_check.h"
 #include "kuv/document.hpp"
 #include "model/object_store.h"
@@ -187,15 +188,23 @@ Table BusinessObject::AddTable(std::string_view name) {
   return Table(object->AddTable(name));
 }
 
-void BusinessObject::ClearTables() { live()->ClearTables(); }
+void BusinessObject::ClearTables() {
+  CBusinessObject* object = live();
+  document::PutPositionsOf(object).Forget(object);
+  object->ClearTables();
+}
 
 void BusinessObject::Put(std::string_view table, std::string_view field, std::string_view value) {
   CBusinessObject* object = live();
-  document::RequireDone(core::PutValue(*object, object->putPosition, table, field, value),
+  PutPosition& position = document::PutPositionsOf(object).Of(object);
+  document::RequireDone(core::PutValue(*object, position, table, field, value),
                         "cannot put a value of " + FieldName(table, field));
 }
 
-void BusinessObject::ResetPutPosition() { live()->putPosition = PutPosition{}; }
+void BusinessObject::ResetPutPosition() {
+  CBusinessObject* object = live();
+  document::PutPositionsOf(object).Forget(object);
+}
 
 void BusinessObject::Rewrite(std::string_view author, std::string_view version,
                              std::string_view well_id, const Template* with_definitions_of) {
@@ -215,6 +224,7 @@ void BusinessObject::Rewrite(std::string_view author, std::string_view version,
     core::CopyTemplateDefinitions(*with_definitions_of->document_.store_, object->id, tableDefs,
                                   fieldDefs);
   }
+  document::PutPositionsOf(object).Forget(object);
   object->ClearTables();
   object->author.swap(newAuthor);
   object->version.swap(newVersion);

@@ -12,6 +12,7 @@
 #include "document/checked_text.h"
 #include "document/current_date.h"
 #include "document/memory_files.h"
+#include "document/put_positions.h"
 #include "io/error_info.h"
 #include "io/load.h"
 #include "io/read_back_check.h"
@@ -51,7 +52,14 @@ void RequireReadsBack(const CObjectStore& store) {
 
 }  // namespace
 
-Document::Document() : store_(std::make_unique<CObjectStore>()) {}
+// What the document API keeps beside the store: the put positions, which
+// the store's nodes lead back to.
+class Document::State : public document::PutPositions {};
+
+Document::Document()
+    : store_(std::make_unique<CObjectStore>()), state_(std::make_unique<State>()) {
+  store_->SetOwner(static_cast<document::PutPositions*>(state_.get()));
+}
 Document::~Document() = default;
 Document::Document(Document&& other) noexcept = default;
 Document& Document::operator=(Document&& other) noexcept = default;
@@ -179,6 +187,7 @@ void Document::Remove(BusinessObject object) {
   const auto& objects = store_->objects();
   for (std::size_t i = 0; i < objects.size(); ++i) {
     if (objects[i].get() == node) {
+      state_->Forget(node);
       store_->RemoveAt(static_cast<int>(i));
       return;
     }

@@ -13,15 +13,6 @@
 
 namespace kuv {
 
-// Where the next value put into an object goes: a table of the object's
-// tree and one of its rows, or none (the next value starts at the top
-// level). It never outlives the nodes it names: the object clears it
-// whenever its tables go.
-struct PutPosition {
-  CTableNode* table = nullptr;
-  CRowNode* row = nullptr;
-};
-
 class CBusinessObject {
  public:
   explicit CBusinessObject(std::string_view id) : id(id) {}
@@ -36,9 +27,6 @@ class CBusinessObject {
   std::string wellId;
   FieldDefMap FieldDefs;
   TableDefMap TableDefs;
-  // The put position of the document API; the C interface keeps its own.
-  PutPosition putPosition;
-
   void SetFieldDef(std::string_view key, std::string_view definition);
   void SetTableDef(std::string_view table, std::string_view parent);
   // Unit and type of a field's definition; empty when it has none.
@@ -48,10 +36,7 @@ class CBusinessObject {
   const std::string* FindFieldDef(std::string_view table, std::string_view field) const;
 
   // Deletes every table; header and definitions stay.
-  void ClearTables() {
-    putPosition = PutPosition{};
-    DestroyTables(tables_);
-  }
+  void ClearTables() { DestroyTables(tables_); }
   // Appends a new top-level table and returns it.
   CTableNode* AddTable(std::string_view name);
   int GetTableCount() const { return static_cast<int>(tables_.size()); }

@@ -18,6 +18,9 @@ struct NodePools {
   NodePool<CBusinessObject> objects;
   NodePool<CTableNode> tables;
   NodePool<CRowNode> rows;
+  // Whatever holds the store keeps here what its nodes must lead it to;
+  // the model does not look at it.
+  void* owner = nullptr;
 
   NodePool<CBusinessObject>& For(const CBusinessObject*) { return objects; }
   NodePool<CTableNode>& For(const CTableNode*) { return tables; }

@@ -43,6 +43,10 @@ class CObjectStore {
   // Appends a top-level table to the last business object; null when the
   // store holds none.
   CTableNode* AppendTableToLast(std::string_view name);
+  // Whatever holds the store, found again from any of its nodes through
+  // PoolsOf(node).owner; null unless set.
+  void SetOwner(void* owner) { pools_.owner = owner; }
+
   // Index of the first object with exactly this ID, or -1.
   int Find(std::string_view id) const;
   const std::vector<Owned<CBusinessObject>>& objects() const { return objects_; }
