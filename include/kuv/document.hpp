@@ -228,6 +228,9 @@ class KUV_DOCUMENT_API Table {
   std::optional<Row> parent_row() const;
   // Appends an empty row.
   Row AddRow();
+  // Removes the row at index with all it holds; handles into it become
+  // stale. std::out_of_range for an index beyond the rows.
+  void RemoveRow(std::size_t index);
 
   bool operator==(const Table& other) const {
     return node_ == other.node_ && generation_ == other.generation_;
@@ -255,6 +258,16 @@ class KUV_DOCUMENT_API Row {
   void AddValue(std::string_view field, std::string_view text);
   // Appends a child table; Refusal for a name that a document cannot hold.
   Table AddChildTable(std::string_view name);
+  // Replaces the text of the value at index (its place in values()); the
+  // field stays. Refusal for a text a document cannot hold.
+  void SetValue(std::size_t index, std::string_view text);
+  // Removes the value at index. Refusal for the first value of a row that
+  // holds others, unless it is a table's only row: the row would begin
+  // with another field, and be read back as part of another row.
+  void RemoveValue(std::size_t index);
+  // Removes the child table at index with all it holds; handles into it
+  // become stale.
+  void RemoveChildTable(std::size_t index);
 
   bool operator==(const Row& other) const {
     return node_ == other.node_ && generation_ == other.generation_;
@@ -319,6 +332,9 @@ class KUV_DOCUMENT_API BusinessObject {
   Items<Table> tables() const;
   // Appends a top-level table; Refusal for a name a document cannot hold.
   Table AddTable(std::string_view name);
+  // Removes the top-level table at index with all it holds; handles into
+  // it become stale. std::out_of_range for an index beyond the tables.
+  void RemoveTable(std::size_t index);
   // Deletes every table (handles into them become invalid) and sends the
   // next Put to the top level.
   void ClearTables();

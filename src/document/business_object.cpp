@@ -188,6 +188,13 @@ Table BusinessObject::AddTable(std::string_view name) {
   return Table(object->AddTable(name));
 }
 
+void BusinessObject::RemoveTable(std::size_t index) {
+  CBusinessObject* object = live();
+  if (index >= object->tables().size()) throw std::out_of_range("kuv: no table at that index");
+  document::PutPositionsOf(object).ForgetWithin(object->tables()[index].get());
+  object->RemoveTable(index);
+}
+
 void BusinessObject::ClearTables() {
   CBusinessObject* object = live();
   document::PutPositionsOf(object).Forget(object);

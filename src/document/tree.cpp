@@ -3,6 +3,7 @@
 
 #include "document/checked_text.h"
 #include "document/live_nodes.h"
+#include "document/put_positions.h"
 #include "io/storable_shape.h"
 #include "kuv/document.hpp"
 #include "model/node_pool.h"
@@ -55,6 +56,13 @@ std::optional<Row> Table::parent_row() const {
 
 Row Table::AddRow() { return Row(live()->AddRow()); }
 
+void Table::RemoveRow(std::size_t index) {
+  CTableNode* table = live();
+  if (index >= table->rows().size()) throw std::out_of_range("kuv: no row at that index");
+  document::PutPositionsOf(table).ForgetWithin(table->rows()[index].get());
+  table->RemoveRow(index);
+}
+
 Row::Row(CRowNode* node) : node_(node), generation_(GenerationOf(node)) {}
 
 CRowNode* Row::live() const { return LiveNode(node_, generation_, "row"); }
@@ -77,6 +85,29 @@ void Row::AddValue(std::string_view field, std::string_view text) {
                         "cannot add a value of field " + document::Quoted(field) + " to a row of " +
                             document::Quoted(row->parentTable()->name()));
   row->AddValue(field, text);
+}
+
+void Row::SetValue(std::size_t index, std::string_view text) {
+  CRowNode* row = live();
+  if (index >= row->values().size()) throw std::out_of_range("kuv: no value at that index");
+  document::RequireStorableValue(text);
+  row->SetValueText(index, text);
+}
+
+void Row::RemoveValue(std::size_t index) {
+  CRowNode* row = live();
+  if (index >= row->values().size()) throw std::out_of_range("kuv: no value at that index");
+  document::RequireDone(io::WhyValueCannotLeaveRow(*row, index),
+                        "cannot remove the value of field " +
+                            document::Quoted(row->FieldOf(row->values()[index])));
+  row->RemoveValue(index);
+}
+
+void Row::RemoveChildTable(std::size_t index) {
+  CRowNode* row = live();
+  if (index >= row->childTables().size()) throw std::out_of_range("kuv: no table at that index");
+  document::PutPositionsOf(row).ForgetWithin(row->childTables()[index].get());
+  row->RemoveChildTable(index);
 }
 
 Table Row::AddChildTable(std::string_view name) {

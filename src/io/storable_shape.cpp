@@ -19,4 +19,16 @@ const char* WhyValueCannotJoinRow(const CRowNode& row, std::string_view field) {
   return nullptr;
 }
 
+const char* WhyValueCannotLeaveRow(const CRowNode& row, std::size_t index) {
+  if (index != 0 || row.values().size() < 2) return nullptr;
+  const CTableNode& table = *row.parentTable();
+  // The first row's first value says which field begins every row; any
+  // other row must begin with it.
+  if (&row != table.rows().front().get() || table.rows().size() > 1) {
+    return "the row's first value begins the row, and without it the row would begin with "
+           "another field and be read as part of another row";
+  }
+  return nullptr;
+}
+
 }  // namespace kuv::io

@@ -16,6 +16,9 @@ namespace kuv::io {
 // Why a value of field cannot be appended to row, or null when it can.
 const char* WhyValueCannotJoinRow(const CRowNode& row, std::string_view field);
 
+// Why the value at index cannot leave row, or null when it can.
+const char* WhyValueCannotLeaveRow(const CRowNode& row, std::size_t index);
+
 }  // namespace kuv::io
 
 #endif  // KUV_IO_STORABLE_SHAPE_H_

@@ -39,6 +39,9 @@ class CBusinessObject {
   void ClearTables() { DestroyTables(tables_); }
   // Appends a new top-level table and returns it.
   CTableNode* AddTable(std::string_view name);
+  // Deletes the top-level table at i and everything under it, without
+  // recursion.
+  void RemoveTable(std::size_t i);
   int GetTableCount() const { return static_cast<int>(tables_.size()); }
   // The top-level table at i, or null when i is out of range.
   CTableNode* GetTable(int i) const;

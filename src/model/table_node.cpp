@@ -51,6 +51,11 @@ CRowNode* CTableNode::AddRow() {
   return row;
 }
 
+void CTableNode::RemoveRow(std::size_t i) {
+  DestroyTables(rows_[i]->childTables_);
+  rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(i));
+}
+
 CRowNode* CTableNode::GetRow(int i) const {
   if (i < 0 || static_cast<std::size_t>(i) >= rows_.size()) return nullptr;
   return rows_[static_cast<std::size_t>(i)].get();
@@ -96,6 +101,14 @@ const CValueNode* CRowNode::GetValue(int i) const {
 CTableNode* CRowNode::AddChildTable(std::string_view name) {
   childTables_.push_back(MakeNode<CTableNode>(PoolsOf(this), name, this));
   return childTables_.back().get();
+}
+
+void CRowNode::RemoveChildTable(std::size_t i) {
+  std::vector<Owned<CTableNode>> gone;
+  gone.reserve(1);  // so that nothing below can throw
+  gone.push_back(std::move(childTables_[i]));
+  childTables_.erase(childTables_.begin() + static_cast<std::ptrdiff_t>(i));
+  DestroyTables(gone);
 }
 
 CTableNode* CRowNode::GetChildTable(int i) const {

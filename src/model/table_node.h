@@ -32,6 +32,8 @@ class CTableNode {
 
   // Appends a new, empty row and returns it.
   CRowNode* AddRow();
+  // Deletes the row at i and everything under it, without recursion.
+  void RemoveRow(std::size_t i);
   int GetRowCount() const { return static_cast<int>(rows_.size()); }
   // The row at i, or null when i is out of range.
   CRowNode* GetRow(int i) const;
@@ -71,6 +73,11 @@ class CRowNode {
     values_.emplace_back(fieldIndex, text);
   }
   int GetValueCount() const { return static_cast<int>(values_.size()); }
+  // Replaces the text of the value at i; its field stays.
+  void SetValueText(std::size_t i, std::string_view text) {
+    values_[i] = CValueNode(values_[i].fieldIndex(), text);
+  }
+  void RemoveValue(std::size_t i) { values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(i)); }
   // The value at i, or null when i is out of range.
   const CValueNode* GetValue(int i) const;
   const std::vector<CValueNode>& values() const { return values_; }
@@ -81,6 +88,9 @@ class CRowNode {
 
   // Appends a new child table, whose parent row is this row, and returns it.
   CTableNode* AddChildTable(std::string_view name);
+  // Deletes the child table at i and everything under it, without
+  // recursion.
+  void RemoveChildTable(std::size_t i);
   int GetChildTableCount() const { return static_cast<int>(childTables_.size()); }
   // The child table at i, or null when i is out of range.
   CTableNode* GetChildTable(int i) const;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "document_test_support.h"
@@ -253,6 +254,54 @@ TEST_F(ObjectTest, ValuesThatCouldNeverReadBackAreRefusedAtTheCall) {
   EXPECT_NE(RefusalOf([&] { second.AddValue("B", "5"); }), "");  // must begin with A
   second.AddValue("A", "6");
   EXPECT_EQ(TreeText(object), "T(A=1 B=2 B=3)(A=6)");
+}
+
+// Values change and go, rows and tables go, where the document would still
+// read back; what is gone leaves its handles stale and the put position at
+// the top.
+TEST_F(ObjectTest, TheTreeIsEditedInPlace) {
+  BusinessObject object = NewPlacementObject();
+  for (auto [table, field, value] :
+       std::vector<std::tuple<const char*, const char*, const char*>>{
+           {"A", "a1", "1"}, {"A", "a2", "2"}, {"B", "b1", "3"}, {"B", "b1", "4"},
+           {"A", "a1", "5"}, {"A", "a2", "6"}}) {
+    object.Put(table, field, value);
+  }
+  Table a = object.tables()[0];
+  Row first = a.rows()[0];
+  first.SetValue(1, "two");
+  EXPECT_THROW(first.SetValue(1, "a<b"), Refusal);
+  EXPECT_THROW(first.SetValue(7, "x"), std::out_of_range);
+  EXPECT_EQ(RefusalOf([&] { first.RemoveValue(0); }),
+            "the row's first value begins the row, and without it the row would begin with "
+            "another field and be read as part of another row");
+  Row second = a.rows()[1];
+  second.RemoveValue(1);
+  EXPECT_EQ(TreeText(object), "A(a1=1 a2=two B(b1=3)(b1=4))(a1=5)");
+
+  Table b = first.child_tables()[0];
+  Row b1 = b.rows()[1];
+  b.RemoveRow(0);
+  EXPECT_EQ(TreeText(object), "A(a1=1 a2=two B(b1=4))(a1=5)");
+  EXPECT_EQ(b1.values()[0].text, "4");
+  first.RemoveChildTable(0);
+  EXPECT_THROW(b.rows(), StaleHandle);
+  EXPECT_THROW(b1.values(), StaleHandle);
+  a.RemoveRow(1);
+  EXPECT_THROW(second.values(), StaleHandle);
+  EXPECT_EQ(TreeText(object), "A(a1=1 a2=two)");
+  EXPECT_FALSE(object.FindReadBackProblem().has_value());
+
+  // The put position stood in the row just removed: the next value
+  // starts a new top-level table.
+  object.Put("A", "a1", "7");
+  EXPECT_EQ(TreeText(object), "A(a1=1 a2=two) A(a1=7)");
+  object.RemoveTable(0);
+  EXPECT_THROW(a.name(), StaleHandle);
+  EXPECT_EQ(TreeText(object), "A(a1=7)");
+  object.Put("A", "a2", "8");  // still where it was: the table that stays
+  EXPECT_EQ(TreeText(object), "A(a1=7 a2=8)");
+  EXPECT_THROW(object.RemoveTable(3), std::out_of_range);
 }
 
 TEST_F(ObjectTest, RewriteEmptiesTheTablesAndStampsTheDate) {
