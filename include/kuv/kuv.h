@@ -23,11 +23,20 @@
  *     KuvCreateObject and KuvPutObject; the unit and type of
  *     KuvCreateFieldDef) may not hold an apostrophe or ">", may not contain
  *     "FieldDef" or "TableDef", and may not end in "=";
+ *   - a unit may not hold a tab either, which parts it from the type in a
+ *     field's definition;
  *   - a table or field name (KuvCreateTableDef, KuvCreateFieldDef,
- *     KuvPutValue) may hold nothing an attribute text may not, nor "<"; it
- *     may not begin with "/", "!" or "?", nor be "DataDescription".
- * Everything else is stored byte for byte: blanks, tabs, line breaks
- * (a CR LF included) and bytes above 127.
+ *     KuvPutValue) may hold nothing a unit may not (a tab parts a table
+ *     from its field in a definition), nor "<"; it may not begin with "/",
+ *     "!" or "?", nor be "DataDescription".
+ * Everything else is stored byte for byte: blanks, tabs in values and
+ * types, line breaks (a CR LF included) and bytes above 127.
+ *
+ * Saving checks the whole data store before the file is replaced: a
+ * document that would read back as another (a nested table without rows,
+ * a row that does not begin with the field that begins its table's rows,
+ * an empty row, texts read leniently that the format cannot write back) is
+ * refused, and KuvSave says where and why.
  *
  * Attachment. KuvAttach must succeed before the other functions work; until
  * then (and after KuvDetach) every function except KuvDetach,
@@ -84,8 +93,11 @@ KUV_API int KuvOpen(const char* path, char** errorMessage, int keepOpen);
  * whoever runs the host) or not a regular file is refused.
  * Closes a data file kept open by KuvOpen first, so the same path can be
  * saved. When attached, writes *errorMessage (slot 0): the empty text on
- * success, else "Error : Error opening file for save.: " and the path.
- * Returns 1 when the document was written. */
+ * success, else "Error : Error opening file for save.: " and the path;
+ * for a document that would not read back as it is, the path is followed
+ * by ": ", where it would first differ ("object 'Logs', table 'Run' >
+ * 'Sample', row 3, field 'GR'"), ": " and why, and the file is left as
+ * it was. Returns 1 when the document was written. */
 KUV_API int KuvSave(const char* path, char** errorMessage);
 
 /* ---- Object queries ---------------------------------------------------- */
@@ -175,8 +187,13 @@ KUV_API int KuvCreateFieldDef(const char* table, const char* field,
  * the object's table declarations, and a repeat of a row's first field
  * starts the next row. Returns 0, changing nothing, when the table or the
  * field is not declared, the value has no place (a child table whose
- * parent table is not open), or a text is one a document cannot hold (a
- * value with "<"; see the top of this file). */
+ * parent table is not open), its place could not be read back from a
+ * saved document, or a text is one a document cannot hold (a value with
+ * "<"; see the top of this file). A place that could not be read back:
+ * a child table that would open under a new row of its parent table with
+ * no value of its own (put a value of the parent table first); a new row
+ * of an enclosing table that would begin with another field than the one
+ * that begins its rows; a field named like its own table. */
 KUV_API int KuvPutValue(const char* table, const char* field,
                         const char* value);
 
