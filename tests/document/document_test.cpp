@@ -156,6 +156,67 @@ TEST(Document, AFailedSaveThrowsAndLeavesTheTargetAsItWas) {
   EXPECT_EQ(document.Serialize(), "<?xml version='1.0'?>\n<KUV Version='2.0'>\n</KUV>\n");
 }
 
+// A tree the format cannot give back is refused by every way of saving
+// it, before anything is written, with where and why; the file on disk
+// stays as it was.
+TEST(Document, EverySaveRefusesWhatWouldNotReadBack) {
+  ScratchFolder folder;
+  const std::string target = folder.File("out.kuv");
+  ASSERT_TRUE(testing::WriteFileBytes(target, "before"));
+  Document document;
+  BusinessObject object = document.CreateObject("Logs", "", "", "");
+  Row row = object.AddTable("Run").AddRow();
+  row.AddValue("Depth", "1");
+  row.AddChildTable("Sample");  // no rows: it would come back as a value
+  const std::string why =
+      "object 'Logs', table 'Run' > 'Sample': the table holds no rows, so it would read back "
+      "as a value of the row above";
+  const auto refused = [&](const auto& save, const std::string& message) {
+    try {
+      save();
+      ADD_FAILURE() << "saved: " << message;
+    } catch (const Error& error) {
+      EXPECT_EQ(error.code(), ErrorCode::kOpenForSave);
+      EXPECT_EQ(std::string(error.what()), message);
+    }
+  };
+  refused([&] { document.Save(target); },
+          "Error : Error opening file for save.: " + target + ": " + why);
+  refused([&] { document.Serialize(); }, "Error : Error opening file for save.: " + why);
+  std::ostringstream stream;
+  refused([&] { document.Write(stream); }, "Error : Error opening file for save.: " + why);
+  DocumentWriter writer(stream);
+  const std::size_t opening = stream.str().size();
+  refused([&] { writer.Write(object); }, "Error : Error opening file for save.: " + why);
+  EXPECT_EQ(stream.str().size(), opening);  // nothing of the object
+  EXPECT_EQ(testing::ReadFileBytes(target), "before");
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"out.kuv"});
+
+  // Once it holds a row, it saves, and reads back as it is.
+  row.child_tables()[0].AddRow().AddValue("GR", "80");
+  EXPECT_FALSE(document.FindReadBackProblem().has_value());
+  document.Save(target);
+  EXPECT_EQ(Document::Open(target).Serialize(), document.Serialize());
+}
+
+// What reading a document passes over is told when asked: a closing tag
+// that closes nothing, text it drops.
+TEST(Document, ReadingTellsWhatItPassesOver) {
+  std::vector<ReadNote> notes;
+  const Document document = Document::Parse(
+      "<?xml version='1.0'?>\n<KUV Version='2.0'>\n<BusinessObject ID='Tops' Author='a' "
+      "Version='1' WellID='w' Date='d'>\n<Top>\n<Name>Brent</Name>\n</Tops>\n"
+      "<![CDATA[ hidden ]]>\n</Top>\n</BusinessObject>\n</KUV>\n",
+      &notes);
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_EQ(notes[0].what, "the closing tag </Tops> closes nothing that is open");
+  EXPECT_EQ(notes[0].object, "Tops");
+  EXPECT_EQ(notes[0].table, "Top");
+  EXPECT_EQ(notes[0].row, 1u);
+  EXPECT_EQ(notes[1].what, "a CDATA section is dropped with its text ' hidden '");
+  EXPECT_FALSE(document.FindReadBackProblem().has_value());
+}
+
 TEST(Document, CreatesFindsAndRemovesObjects) {
   Document document;
   const BusinessObject a = document.CreateObject("A", "ann", "1", "W-1");

@@ -105,6 +105,29 @@ TEST_F(StrictCheck, JsonReportHoldsEveryFileAndProblem) {
   EXPECT_THAT(run.out, HasSubstr("\"error\": \"Error : Failed to open input file."));
 }
 
+// What reading passes over without complaint, and a document whose save
+// would be refused, are reported with their place.
+TEST_F(StrictCheck, WhatReadingPassesOverAndWhatWouldNotReadBackAreReported) {
+  WriteFile(Path("l.kuv"),
+            "<?xml version='1.0'?>\n<KUV Version='2.0'>\n<BusinessObject ID='Tops' Author='a' "
+            "Version='1' WellID='w' Date='20240101T00:00:00000'>\n<DataDescription>\n"
+            "<TableDef Table='Top'/>\n<FieldDef Table='Top' Field='Name' Unit='' Type='string'/>\n"
+            "</DataDescription>\n<Top>\n<Name>Brent</Name>\n<![CDATA[ hidden ]]>\n</Tops>\n"
+            "<Formation kind='x'>Ness</Formation>\n<Name>Etive</Name>\n</Top>\n"
+            "</BusinessObject>\n</KUV>\n");
+  const ToolRun run = Run({"check", "--strict", Path("l.kuv")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.out, HasSubstr("object Tops, table Top, row 1: a CDATA section is dropped with "
+                                 "its text ' hidden '\n"));
+  EXPECT_THAT(run.out, HasSubstr("object Tops, table Top, row 1: the closing tag </Tops> closes "
+                                 "nothing that is open\n"));
+  EXPECT_THAT(run.out, HasSubstr("object Tops, table Top, row 1: the closing tag </Formation> "
+                                 "closes nothing that is open\n"));
+  EXPECT_THAT(run.out, HasSubstr("object Tops, table /Formation: it would not read back as it is "
+                                 "once saved: the table name begins with '/', so its tag would be "
+                                 "read as a closing tag\n"));
+}
+
 // Values are read by the library's grammar (its own table of cases is
 // tests/data/value_cases.tsv): a number beyond its type's range is said so,
 // and ISO dates and 64-bit integers pass.
