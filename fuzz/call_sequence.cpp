@@ -396,8 +396,8 @@ class CallSequence {
     if (result != 1) {
       Expect(environment_.ReadFile(path) == before, "a failed save leaves the file as it was");
       if (attached) {
-        Expect(std::string_view(message).rfind("Error : Error opening file for save.: " + path, 0) ==
-                   0,
+        Expect(std::string_view(message).rfind("Error : Error opening file for save.: " + path,
+                                               0) == 0,
                "a refused save names the path first");
       }
       return;

@@ -239,7 +239,8 @@ class RawObjectReader {
           } else if (parser_.text() == "values" || parser_.text() == "tables") {
             const bool values = parser_.text() == "values";
             if (parser_.Next() != Event::kArrayStart) {
-              Shape(PathOf(), values ? "\"values\" must be an array" : "\"tables\" must be an array");
+              Shape(PathOf(),
+                    values ? "\"values\" must be an array" : "\"tables\" must be an array");
             }
             stack_.push_back({values ? Level::kValues : Level::kTables});
           } else {
@@ -374,8 +375,8 @@ class ObjectEncoder {
       text = std::move(*bytes);
     }
     if (const char* problem = problemWith(text)) {
-      throw DataError(Where(where) + ": the " + what + " cannot be stored in a document: " +
-                      problem);
+      throw DataError(Where(where) + ": the " + what +
+                      " cannot be stored in a document: " + problem);
     }
   }
 

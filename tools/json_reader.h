@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "json_pull_parser.h"
-#include "object_content.h"
 #include "kuv/text.hpp"
+#include "object_content.h"
 
 namespace kuv::tool {
 

@@ -20,8 +20,8 @@
 #include <string>
 
 #include "kuv/document.hpp"
-#include "progress_bar.h"
 #include "kuv/text.hpp"
+#include "progress_bar.h"
 
 namespace kuv::tool {
 

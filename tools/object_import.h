@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "kuv/document.hpp"
-#include "object_content.h"
 #include "kuv/text.hpp"
+#include "object_content.h"
 
 namespace kuv::tool {
 

@@ -131,8 +131,8 @@ struct ReadNote {
 // Where a document, once saved, would first read back other than it is in
 // memory, and why.
 struct ReadBackProblem {
-  std::string object;  // its ID
-  std::string table;   // the innermost table, or "" above the tables
+  std::string object;   // its ID
+  std::string table;    // the innermost table, or "" above the tables
   std::size_t row = 0;  // 1-based within that table; 0 for none
   std::optional<std::string> field;
   std::string where;  // all of that: "object 'Logs', table 'Run' > 'Sample', row 3, field 'GR'"
@@ -446,7 +446,7 @@ class KUV_DOCUMENT_API Document {
   class State;
   std::unique_ptr<CObjectStore> store_;
   std::unique_ptr<State> state_;  // what the document API keeps beside the store
-  bool read_ = false;  // read from a file or bytes rather than made new
+  bool read_ = false;             // read from a file or bytes rather than made new
 };
 
 // Writes a document to a stream one business object at a time, so that a

@@ -76,8 +76,8 @@ class KUV_DOCUMENT_API TableColumns {
  private:
   std::size_t ColumnFor(std::string_view field, int occurrence);
   std::vector<TableColumn> columns_;
-  std::vector<std::size_t> ofRow_;          // the last row's answer
-  std::vector<std::string_view> lastRow_;   // the last row's fields
+  std::vector<std::size_t> ofRow_;         // the last row's answer
+  std::vector<std::string_view> lastRow_;  // the last row's fields
 };
 
 }  // namespace kuv

@@ -38,8 +38,8 @@ void BindErrors(py::module_& module) {
           Py_DECREF(message);
           throw py::error_already_set();
         }
-        const py::object raised = type(py::reinterpret_steal<py::str>(message),
-                                       py::reinterpret_steal<py::str>(why));
+        const py::object raised =
+            type(py::reinterpret_steal<py::str>(message), py::reinterpret_steal<py::str>(why));
         PyErr_SetObject(type.ptr(), raised.ptr());
       } catch (py::error_already_set& failed) {
         failed.restore();

@@ -29,7 +29,7 @@ namespace kuv::core {
 // be read back from a saved document, or a text cannot be stored; null
 // when the value is in place.
 const char* PutValue(CBusinessObject& object, PutPosition& position, std::string_view table,
-              std::string_view field, std::string_view value);
+                     std::string_view field, std::string_view value);
 
 }  // namespace kuv::core
 

@@ -12,7 +12,8 @@ std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"
 namespace {
 
 void RefuseText(const char* what, std::string_view text, const char* why) {
-  if (why != nullptr) Refuse("the " + std::string(what) + " " + Quoted(text) + " cannot be stored", why);
+  if (why != nullptr)
+    Refuse("the " + std::string(what) + " " + Quoted(text) + " cannot be stored", why);
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include <memory>
 #include <optional>
-#include <string>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "core/template_definitions.h"
@@ -56,8 +56,7 @@ void RequireReadsBack(const CObjectStore& store) {
 // the store's nodes lead back to.
 class Document::State : public document::PutPositions {};
 
-Document::Document()
-    : store_(std::make_unique<CObjectStore>()), state_(std::make_unique<State>()) {
+Document::Document() : store_(std::make_unique<CObjectStore>()), state_(std::make_unique<State>()) {
   store_->SetOwner(static_cast<document::PutPositions*>(state_.get()));
 }
 Document::~Document() = default;
@@ -132,9 +131,9 @@ void Document::Write(std::ostream& out) const {
 std::optional<ReadBackProblem> Document::FindReadBackProblem() const {
   std::optional<io::ReadBackProblem> problem = io::FindReadBackProblem(*store_);
   if (!problem) return std::nullopt;
-  return ReadBackProblem{std::move(problem->object), std::move(problem->table), problem->row,
-                         std::move(problem->field),  std::move(problem->where),
-                         std::move(problem->why)};
+  return ReadBackProblem{
+      std::move(problem->object), std::move(problem->table), problem->row,
+      std::move(problem->field),  std::move(problem->where), std::move(problem->why)};
 }
 
 const std::string& Document::version() const { return store_->version; }

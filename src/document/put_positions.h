@@ -23,8 +23,8 @@ class PutPositions {
   template <typename Node>
   void ForgetWithin(const Node* gone) {
     for (auto it = positions_.begin(); it != positions_.end();) {
-      const bool inside = static_cast<const void*>(it->second.row) == gone ||
-                          Holds(gone, it->second.table);
+      const bool inside =
+          static_cast<const void*>(it->second.row) == gone || Holds(gone, it->second.table);
       it = inside ? positions_.erase(it) : std::next(it);
     }
   }
@@ -43,7 +43,6 @@ class PutPositions {
   }
 
  public:
-
  private:
   std::unordered_map<const CBusinessObject*, PutPosition> positions_;
 };

@@ -44,8 +44,7 @@ class TableRowWalk::Walk {
     std::int64_t* counter;  // of the rows of all tables of this name
   };
 
-  void PushTables(const Items<Table>& tables, std::string_view parentTable,
-                  std::int64_t parentId) {
+  void PushTables(const Items<Table>& tables, std::string_view parentTable, std::int64_t parentId) {
     // Pushed last to first, so that the first comes off the stack first.
     for (std::size_t i = tables.size(); i > 0; --i) {
       const Table table = tables[i - 1];

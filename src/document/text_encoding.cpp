@@ -1,9 +1,9 @@
 // Conversion between the 8-bit text of documents and UTF-8.
-#include "kuv/text.hpp"
-
 #include <array>
 #include <cstdint>
 #include <cstdio>
+
+#include "kuv/text.hpp"
 
 namespace kuv {
 

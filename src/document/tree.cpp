@@ -97,9 +97,9 @@ void Row::SetValue(std::size_t index, std::string_view text) {
 void Row::RemoveValue(std::size_t index) {
   CRowNode* row = live();
   if (index >= row->values().size()) throw std::out_of_range("kuv: no value at that index");
-  document::RequireDone(io::WhyValueCannotLeaveRow(*row, index),
-                        "cannot remove the value of field " +
-                            document::Quoted(row->FieldOf(row->values()[index])));
+  document::RequireDone(
+      io::WhyValueCannotLeaveRow(*row, index),
+      "cannot remove the value of field " + document::Quoted(row->FieldOf(row->values()[index])));
   row->RemoveValue(index);
 }
 

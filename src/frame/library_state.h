@@ -18,11 +18,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/put_value.h"
 #include "frame/object_name_list.h"
 #include "frame/slot_buffer.h"
 #include "io/error_info.h"
 #include "model/business_object.h"
-#include "core/put_value.h"
 #include "model/object_store.h"
 #include "model/value_list.h"
 #include "platform/platform.h"

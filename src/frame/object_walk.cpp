@@ -41,7 +41,8 @@ bool LibraryState::IsParent(std::string_view table, std::string_view parent) con
 
 const std::string* LibraryState::FindTemplateFieldDef(std::string_view id, std::string_view table,
                                                       std::string_view field) const {
-  const FieldDefMap::value_type* found = core::FindTemplateFieldDef(templateStore_, id, table, field);
+  const FieldDefMap::value_type* found =
+      core::FindTemplateFieldDef(templateStore_, id, table, field);
   return found != nullptr ? &found->second : nullptr;
 }
 

@@ -101,8 +101,8 @@ const char* WhyNameMisreads(TagAction action) {
 struct Shadow {
   explicit Shadow(const CTableNode* table) : node(table) {}
   const CTableNode* node;
-  std::size_t rows = 0;    // rows begun by reading
-  std::size_t values = 0;  // values in the last of them
+  std::size_t rows = 0;          // rows begun by reading
+  std::size_t values = 0;        // values in the last of them
   std::uint32_t firstField = 0;  // of the first row, once it has a value
   bool firstRowHasValue = false;
 };
@@ -110,9 +110,9 @@ struct Shadow {
 // Where the walk stands, for the builder to compare with and for messages.
 struct Position {
   const CBusinessObject* object = nullptr;
-  const CTableNode* table = nullptr;  // the table being written
-  std::size_t row = 0;                // its row being written
-  std::size_t value = 0;              // the row's value being written
+  const CTableNode* table = nullptr;      // the table being written
+  std::size_t row = 0;                    // its row being written
+  std::size_t value = 0;                  // the row's value being written
   std::optional<std::string_view> field;  // that value's field, when one is
   std::uint32_t fieldIndex = 0;           // and its index in the table's fields
   // A definition being written: a table's name and parent, or a field's
@@ -244,13 +244,14 @@ class CheckBuilder {
     if (child == nullptr || child->parentRow() == nullptr) {
       Fail("a tag would open a nested table where none is written");
     } else if (parent->node != child->parentRow()->parentTable()) {
-      FailAtTable(child, "the table would read back inside the table " +
-                             Quoted(parent->node->name()));
+      FailAtTable(child,
+                  "the table would read back inside the table " + Quoted(parent->node->name()));
     } else {
       const std::size_t row = IndexOfRow(*parent->node, child->parentRow());
       if (parent->rows - 1 != row) {
-        FailAtTable(child,
-                    "its row holds no value before it, so the table would move under the row before");
+        FailAtTable(
+            child,
+            "its row holds no value before it, so the table would move under the row before");
       }
     }
     shadows_.push_back(Shadow{child});
@@ -289,8 +290,9 @@ class CheckBuilder {
       Fail("the value would read back in the table " + Quoted(table->node->name()));
     } else if (table->rows - 1 < at_.row) {
       if (!table->firstRowHasValue) {
-        Fail("the table's first row holds no value, so no later row can be told from it and "
-             "this row would join the one before");
+        Fail(
+            "the table's first row holds no value, so no later row can be told from it and "
+            "this row would join the one before");
       } else {
         Fail("the row does not begin with " + Quoted(FirstFieldName(*table)) +
              ", the field that begins the table's rows, so it would join the row before");
@@ -386,7 +388,8 @@ class ReadBackCheck {
       at_.definitionText = parent;
       definitions_.emplace_back();
       AppendTableDefTag(definitions_.back(), table, parent);
-      if (!HandleAttributeTag(definitions_.back().text, TagAction::kTableDefinition, "definition")) {
+      if (!HandleAttributeTag(definitions_.back().text, TagAction::kTableDefinition,
+                              "definition")) {
         return;
       }
     }
@@ -396,7 +399,8 @@ class ReadBackCheck {
       at_.definitionText = definition;
       definitions_.emplace_back();
       AppendFieldDefTag(definitions_.back(), key, definition);
-      if (!HandleAttributeTag(definitions_.back().text, TagAction::kFieldDefinition, "definition")) {
+      if (!HandleAttributeTag(definitions_.back().text, TagAction::kFieldDefinition,
+                              "definition")) {
         return;
       }
     }
@@ -455,7 +459,7 @@ class ReadBackCheck {
     at_.field.reset();
     if (!CheckName(table.name(), "table name")) return false;
     const bool top = table.parentRow() == nullptr;
-    const TagAction wanted = top ? TagAction::kOpenedTopLevelTable
+    const TagAction wanted = top                ? TagAction::kOpenedTopLevelTable
                              : at_.pendingTable ? TagAction::kOpenedNestedTable
                                                 : TagAction::kProvisionalField;
     at_.topTable = top ? &table : nullptr;
@@ -512,8 +516,8 @@ class ReadBackCheck {
           return false;
         }
       }
-      builder_.Fail("it would read back with " + std::to_string(shadow->rows) + " rows instead of " +
-                    std::to_string(table.rows().size()));
+      builder_.Fail("it would read back with " + std::to_string(shadow->rows) +
+                    " rows instead of " + std::to_string(table.rows().size()));
       return false;
     }
     builder_.PopTable();
@@ -557,8 +561,9 @@ class ReadBackCheck {
       at_.pendingTable = nullptr;
       const TagAction closed = rules_.Handle(closing, {});
       if (closed == TagAction::kClosedTable) {
-        builder_.Fail("the field bears the name of its table, so its closing tag would close the "
-                      "table");
+        builder_.Fail(
+            "the field bears the name of its table, so its closing tag would close the "
+            "table");
         return false;
       }
       if (!Expect(closed, TagAction::kClosedValue)) return false;
@@ -577,7 +582,6 @@ class ReadBackCheck {
     }
     return found->second;
   }
-
 
   Position at_;
   CheckBuilder builder_;

@@ -17,8 +17,8 @@ namespace kuv::io {
 // The first place where a saved document would read back different, and
 // why.
 struct ReadBackProblem {
-  std::string object;  // its ID
-  std::string table;   // the innermost table, or "" above the tables
+  std::string object;   // its ID
+  std::string table;    // the innermost table, or "" above the tables
   std::size_t row = 0;  // 1-based within that table; 0 for none
   std::optional<std::string> field;
   std::string where;  // all of that: "object 'Logs', table 'Run' > 'Sample', row 3, field 'GR'"

@@ -50,13 +50,13 @@ enum class TagAction : std::uint8_t {
   kDataDescription,  // the data description's opening tag: nothing
   kFieldDefinition,
   kTableDefinition,
-  kIgnored,          // a comment or processing instruction
-  kLeftTables,       // a closing tag with no table open: ends the data
-                     // description, or else the business object
+  kIgnored,     // a comment or processing instruction
+  kLeftTables,  // a closing tag with no table open: ends the data
+                // description, or else the business object
   kClosedTable,
   kClosedValue,
-  kClosedHolder,     // the end of a field that held elements, not a value
-  kClosedNothing,    // a closing tag that matches nothing open
+  kClosedHolder,      // the end of a field that held elements, not a value
+  kClosedNothing,     // a closing tag that matches nothing open
   kProvisionalField,  // an opening tag taken as a field until the next tag
   kStartedObject,
   kRefusedObject,  // a business object tag without its five attributes

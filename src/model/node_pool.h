@@ -58,7 +58,7 @@ class NodePool {
  public:
   explicit NodePool(NodePools& owner) : owner_(owner) {}
   ~NodePool() {
-    for (void* page : pages_) ::operator delete(page, std::align_val_t{pool_detail::kPageSize});
+    for (void* page : pages_) ::operator delete (page, std::align_val_t{pool_detail::kPageSize});
   }
   NodePool(const NodePool&) = delete;
   NodePool& operator=(const NodePool&) = delete;
@@ -89,7 +89,7 @@ class NodePool {
   // Frees every page once no node lives in them any more.
   void ReleasePagesIfUnused() noexcept {
     if (live_ != 0) return;
-    for (void* page : pages_) ::operator delete(page, std::align_val_t{pool_detail::kPageSize});
+    for (void* page : pages_) ::operator delete (page, std::align_val_t{pool_detail::kPageSize});
     pages_.clear();
     free_ = nullptr;
   }
@@ -115,7 +115,7 @@ class NodePool {
     static_assert(kSlotsPerPage >= 16, "a page holds a fair number of nodes");
     pages_.reserve(pages_.size() + 1);  // so that nothing below can throw
     auto* page = static_cast<unsigned char*>(
-        ::operator new(pool_detail::kPageSize, std::align_val_t{pool_detail::kPageSize}));
+        ::operator new (pool_detail::kPageSize, std::align_val_t{pool_detail::kPageSize}));
     new (page) pool_detail::PageHeader{&owner_};
     pages_.push_back(page);
     // Threaded so that the page's first slot is taken first.

@@ -39,7 +39,8 @@ inline NodePools& PoolsOf(const void* node) { return *pool_detail::PageOf(node).
 
 template <typename Node, typename... Args>
 Owned<Node> MakeNode(NodePools& pools, Args&&... args) {
-  return Owned<Node>(pools.For(static_cast<const Node*>(nullptr)).Make(std::forward<Args>(args)...));
+  return Owned<Node>(
+      pools.For(static_cast<const Node*>(nullptr)).Make(std::forward<Args>(args)...));
 }
 
 }  // namespace kuv

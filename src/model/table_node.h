@@ -77,7 +77,9 @@ class CRowNode {
   void SetValueText(std::size_t i, std::string_view text) {
     values_[i] = CValueNode(values_[i].fieldIndex(), text);
   }
-  void RemoveValue(std::size_t i) { values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(i)); }
+  void RemoveValue(std::size_t i) {
+    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(i));
+  }
   // The value at i, or null when i is out of range.
   const CValueNode* GetValue(int i) const;
   const std::vector<CValueNode>& values() const { return values_; }

@@ -131,8 +131,9 @@ static void Refusals(const char* folder) {
       "<BusinessObject ID='Tops' Author='a' Version='1' WellID='w' Date='d'>\n<Top>\n"
       "<Name>Brent</Name>\n<Formation kind='x'>Brent</Formation>\n<MD>2100</MD>\n</Top>\n"
       "</BusinessObject>\n</KUV>\n";
-  const char* expected = ": object 'Tops', table 'Top' > '/Formation': the table name begins with "
-                         "'/', so its tag would be read as a closing tag";
+  const char* expected =
+      ": object 'Tops', table 'Top' > '/Formation': the table name begins with "
+      "'/', so its tag would be read as a closing tag";
   char expectedMessage[8192];
   FILE* file;
 

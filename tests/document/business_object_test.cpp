@@ -187,8 +187,10 @@ TEST_F(ObjectTest, RefusedPutsChangeNothing) {
   try {
     object.Put("A", "a2", "4");
   } catch (const Refusal& refusal) {
-    EXPECT_EQ(std::string(refusal.what()).rfind("kuv: cannot put a value of field 'a2' of table "
-                                                "'A': ", 0),
+    EXPECT_EQ(std::string(refusal.what())
+                  .rfind("kuv: cannot put a value of field 'a2' of table "
+                         "'A': ",
+                         0),
               0u)
         << refusal.what();
   }
@@ -262,9 +264,12 @@ TEST_F(ObjectTest, ValuesThatCouldNeverReadBackAreRefusedAtTheCall) {
 TEST_F(ObjectTest, TheTreeIsEditedInPlace) {
   BusinessObject object = NewPlacementObject();
   for (auto [table, field, value] :
-       std::vector<std::tuple<const char*, const char*, const char*>>{
-           {"A", "a1", "1"}, {"A", "a2", "2"}, {"B", "b1", "3"}, {"B", "b1", "4"},
-           {"A", "a1", "5"}, {"A", "a2", "6"}}) {
+       std::vector<std::tuple<const char*, const char*, const char*>>{{"A", "a1", "1"},
+                                                                      {"A", "a2", "2"},
+                                                                      {"B", "b1", "3"},
+                                                                      {"B", "b1", "4"},
+                                                                      {"A", "a1", "5"},
+                                                                      {"A", "a2", "6"}}) {
     object.Put(table, field, value);
   }
   Table a = object.tables()[0];

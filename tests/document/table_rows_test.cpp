@@ -23,7 +23,8 @@ std::string Describe(TableRowWalk& walk) {
   std::string text;
   while (const std::optional<TableRow> row = walk.Next()) {
     text += std::string(row->table) + std::to_string(row->id);
-    if (row->parentId >= 0) text += "<" + std::string(row->parentTable) + std::to_string(row->parentId);
+    if (row->parentId >= 0)
+      text += "<" + std::string(row->parentTable) + std::to_string(row->parentId);
     text += ' ';
   }
   return text;

@@ -1,5 +1,7 @@
 // The grammar of value texts, against the shared table of cases that the
 // Python package's typed frames are tested against too.
+#include "kuv/values.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,8 +9,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include "kuv/values.hpp"
 
 namespace kuv {
 namespace {
@@ -83,7 +83,7 @@ std::string Shown(const TypedValue& value, ValueKind kind) {
       if (std::isinf(value.number)) return value.number < 0 ? "-inf" : "inf";
       std::snprintf(text, sizeof text, "%.17g", value.number);
       return std::string(text).find_first_of(".e") == std::string::npos ? std::string(text) + ".0"
-                                                                         : text;
+                                                                        : text;
     case ValueKind::kInteger:
       return std::to_string(value.integer);
     case ValueKind::kBoolean:

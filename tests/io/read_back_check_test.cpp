@@ -61,10 +61,11 @@ class TreeGenerator {
 
  private:
   static constexpr const char* kIds[] = {"Well", "Log", "a=", "x'y", "TableDef", "W>"};
-  static constexpr const char* kNames[] = {"A", "B", "C", "d", "DataDescription", "/x", "!c",
-                                           "?p", "a>b", "FieldDefs", "T", "", "sp ace", "t\tab"};
-  static constexpr const char* kTexts[] = {"", "1", "two words", "a<b", "x>y", "it's", "e=",
-                                           "\r\n", "Author='q"};
+  static constexpr const char* kNames[] = {"A",  "B",  "C",      "d",    "DataDescription",
+                                           "/x", "!c", "?p",     "a>b",  "FieldDefs",
+                                           "T",  "",   "sp ace", "t\tab"};
+  static constexpr const char* kTexts[] = {"",     "1",  "two words", "a<b",      "x>y",
+                                           "it's", "e=", "\r\n",      "Author='q"};
 
   int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
   bool OneIn(int n) { return Between(1, n) == 1; }
@@ -131,10 +132,27 @@ TEST(ReadBackCheck, AgreesWithReadingOnRandomTrees) {
 // reading makes of them, the check tells whether a save gives it back.
 TEST(ReadBackCheck, AgreesWithReadingOnLenientlyReadDocuments) {
   static constexpr const char* kPieces[] = {
-      "<T>", "</T>", "<A>1</A>", "<B>2</B>", "<A>", "</A>", "<C>", "</C>", "</B>", "</X>",
-      "<Formation kind='x'>Brent</Formation>", "<!-- c -->", "<?pi?>", "<![CDATA[ x ]]>",
-      "text", "\n", "<DataDescription>", "</DataDescription>", "<TableDef Table='T'/>",
-      "<FieldDef Table='T' Field='A' Unit='m' Type='float'/>", "</BusinessObject>",
+      "<T>",
+      "</T>",
+      "<A>1</A>",
+      "<B>2</B>",
+      "<A>",
+      "</A>",
+      "<C>",
+      "</C>",
+      "</B>",
+      "</X>",
+      "<Formation kind='x'>Brent</Formation>",
+      "<!-- c -->",
+      "<?pi?>",
+      "<![CDATA[ x ]]>",
+      "text",
+      "\n",
+      "<DataDescription>",
+      "</DataDescription>",
+      "<TableDef Table='T'/>",
+      "<FieldDef Table='T' Field='A' Unit='m' Type='float'/>",
+      "</BusinessObject>",
       "<BusinessObject ID='O' Author='a Version='1' WellID='w' Date='d'>",
       "<BusinessObject ID='P' Author='b' Version='1' WellID='w' Date='d'>"};
   int passed = 0;
@@ -145,7 +163,8 @@ TEST(ReadBackCheck, AgreesWithReadingOnLenientlyReadDocuments) {
         "<BusinessObject ID='W' Author='' Version='' WellID='' Date=''>\n";
     const int count = std::uniform_int_distribution<int>(1, 30)(random);
     for (int i = 0; i < count; ++i) {
-      bytes += kPieces[std::uniform_int_distribution<std::size_t>(0, std::size(kPieces) - 1)(random)];
+      bytes +=
+          kPieces[std::uniform_int_distribution<std::size_t>(0, std::size(kPieces) - 1)(random)];
     }
     MemoryInput input(bytes, 7);  // small blocks: held texts cross them
     CErrorInfo error;
@@ -193,23 +212,26 @@ TEST_F(ReadBackMessage, ShapesTheFormatCannotMarkAreNamedWithTheirPlace) {
   CTableNode& table = *Object().AddTable("T");
   table.AddRow()->AddValue("a", "1");
   table.AddRow()->AddValue("b", "2");
-  EXPECT_EQ(Problem(),
-            "object 'Logs', table 'T', row 2, field 'b': the row does not begin with 'a', the field "
-            "that begins the table's rows, so it would join the row before");
+  EXPECT_EQ(
+      Problem(),
+      "object 'Logs', table 'T', row 2, field 'b': the row does not begin with 'a', the field "
+      "that begins the table's rows, so it would join the row before");
 
   store_.Clear();
   CTableNode& empty = *Object().AddTable("T");
   empty.AddRow()->AddValue("a", "1");
   empty.AddRow();
-  EXPECT_EQ(Problem(), "object 'Logs', table 'T', row 2: the row holds nothing, so it would disappear");
+  EXPECT_EQ(Problem(),
+            "object 'Logs', table 'T', row 2: the row holds nothing, so it would disappear");
 
   store_.Clear();
   CRowNode& twice = *Object().AddTable("T")->AddRow();
   twice.AddValue("a", "1");
   twice.AddValue("a", "2");
-  EXPECT_EQ(Problem(),
-            "object 'Logs', table 'T', row 1, field 'a': the field begins the table's rows, so here "
-            "it would start a new row");
+  EXPECT_EQ(
+      Problem(),
+      "object 'Logs', table 'T', row 1, field 'a': the field begins the table's rows, so here "
+      "it would start a new row");
 
   // A sibling table under a second row that holds no value of its own, as
   // putting A.a1, B.b1, C.c1 used to build it.

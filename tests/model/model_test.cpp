@@ -172,7 +172,7 @@ TEST(Tree, DeepNestingIsFreedWithoutRecursion) {
   }
   {
     CObjectStore store;
-  CBusinessObject& object = *store.Append("Deep");
+    CBusinessObject& object = *store.Append("Deep");
     CTableNode* table = object.AddTable("T0");
     for (int i = 1; i < kDepth; ++i) table = table->AddRow()->AddChildTable("T");
     object.ClearTables();

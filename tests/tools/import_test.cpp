@@ -73,8 +73,8 @@ TEST_F(Import, VersionOneJsonIsBuiltOnTheTemplateAsBefore) {
 // parent, a row without a value of its own that a saved document would
 // fold into the row before. The library refuses that put, and says so.
 TEST_F(Import, VersionOneRefusesSiblingTablesOfOneRow) {
-  ASSERT_EQ(Run({"export", TestData("nested.kuv"), "--format", "json", "-o", Path("n.json")}).status,
-            0);
+  ASSERT_EQ(
+      Run({"export", TestData("nested.kuv"), "--format", "json", "-o", Path("n.json")}).status, 0);
   std::string json = ReadFile(Path("n.json"));
   json.replace(json.find("\"formatVersion\": 2"), 18, "\"formatVersion\": 1");
   WriteFile(Path("n.json"), json);
