@@ -15,6 +15,7 @@ from ._errors import Error, ErrorCode
 from ._frames import read_frames
 from ._template import Template
 from ._tree import Row, Table, Value
+from ._version import __version__
 
 __all__ = [
     "BusinessObject",
