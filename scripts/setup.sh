@@ -12,6 +12,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev     # the command-line tool
   python3-dev pybind11-dev            # the Python package, for /usr/bin/python3
   python3-numpy python3-pandas python3-pytest
+  dpkg-dev file                       # the Debian package (cpack -G DEB)
 )
 
 missing=()
