@@ -28,9 +28,15 @@ skip() {
 for tool in apt-get dpkg dpkg-deb dpkg-shlibdeps file; do
   command -v "$tool" >/dev/null || skip "$tool is missing (scripts/setup.sh installs it)"
 done
-status=$(dpkg-query -W -f='${Status}' kuv 2>/dev/null || true)
-if [[ $status == *installed* ]]; then
-  fail "a kuv package is installed already ($status);" \
+# dpkg's state of the package kuv: empty, or "not-installed", when it has
+# none of it (not even configuration files).
+package_state() {
+  local status
+  status=$(dpkg-query -W -f='${Status}' kuv 2>/dev/null || true)
+  [[ $status == *not-installed ]] || echo "$status"
+}
+if [[ -n $(package_state) ]]; then
+  fail "a kuv package is on this machine already ($(package_state));" \
     "this test installs and removes its own, so remove that one first: apt-get remove --purge kuv"
 fi
 
@@ -132,8 +138,7 @@ grep -q '^  Casing row 2: OD = 20.000 in$' "$work/values" ||
 apt_get remove --purge kuv >"$work/apt.log" 2>&1 ||
   fail "apt-get remove --purge failed: $(cat "$work/apt.log")"
 installed=0
-status=$(dpkg-query -W -f='${Status}' kuv 2>/dev/null || true)
-[[ $status != *installed* ]] || fail "kuv is still $status"
+[[ -z $(package_state) ]] || fail "dpkg still has kuv: $(package_state)"
 left=()
 while read -r path; do
   if [[ -e $path || -L $path ]] && ! grep -qx "$path" "$work/existed"; then
