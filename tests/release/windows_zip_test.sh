@@ -26,21 +26,29 @@ if [[ ! -f $x86_build/bin/kuv.dll ]]; then
 fi
 
 work=$(mktemp -d)
-export WINEPREFIX=$work/wine
-mkdir "$WINEPREFIX"
+prefix_made=0
 cleanup() {
-  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  if ((prefix_made)); then
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
-# The prefix sets itself up while the package and the hosts are built;
-# its services, started by wineboot, stay until the end with the server.
+
+# cpack brings the builds up to date first, which may run their test
+# programs in the caller's Wine prefix.
+cpack -G ZIP --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" ||
+  fail "cpack failed: $(cat "$work/cpack.log")"
+
+# A prefix of the test's own, which sets itself up while the hosts are
+# built (nothing runs in it before); its services, started by wineboot,
+# stay until the end with the server.
+export WINEPREFIX=$work/wine
+mkdir "$WINEPREFIX"
+prefix_made=1
 /usr/lib/wine/wineserver -p
 bash "$wine_run" wineboot --init </dev/null >/dev/null 2>&1 &
 boot=$!
-
-cpack -G ZIP --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" ||
-  fail "cpack failed: $(cat "$work/cpack.log")"
 zip=$work/package/kuv-$version-windows.zip
 [[ -f $zip ]] || fail "no $(basename "$zip"): $(ls "$work/package")"
 unzip -q "$zip" -d "$work"
