@@ -14,6 +14,7 @@ packages=(
   python3-numpy python3-pandas python3-pytest
   python3-matplotlib                  # kuv.plot
   chromium                            # the browser test of kuv view's pages
+  dpkg-dev file                       # the Debian package (cpack -G DEB)
 )
 
 missing=()

@@ -57,6 +57,21 @@
 #define KUV_API __attribute__((visibility("default")))
 #endif
 
+/* Calling convention. On Windows every function is __cdecl, the C
+ * default: the caller removes the arguments, and kuv.dll exports each
+ * function under its plain name ("KuvOpen", never "_KuvOpen@12"), for
+ * 32-bit (x86) and 64-bit (x64) hosts alike. KUV_CALL says so in every
+ * declaration, so that a 32-bit host compiled with another default
+ * (__stdcall through /Gz, say) still calls the functions correctly; a
+ * host that loads them with GetProcAddress declares its function pointers
+ * __cdecl too (decltype(&KuvOpen) does). x64 has only one convention, and
+ * elsewhere KUV_CALL is empty. */
+#if defined(_WIN32)
+#define KUV_CALL __cdecl
+#else
+#define KUV_CALL
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -68,12 +83,12 @@ extern "C" {
  * on every call: the empty text on success, else "Already Attached",
  * "Template not opened" or an "Error : ..." message. Returns 1 when the
  * library is now attached. */
-KUV_API int KuvAttach(char** errorMessage);
+KUV_API int KUV_CALL KuvAttach(char** errorMessage);
 
 /* Frees both stores, the value list, the object-name list and every slot,
  * closes a data file kept open by KuvOpen, and leaves the library detached.
  * Every pointer handed out before becomes invalid. Always returns 1. */
-KUV_API int KuvDetach(void);
+KUV_API int KUV_CALL KuvDetach(void);
 
 /* ---- Files ------------------------------------------------------------- */
 
@@ -84,7 +99,7 @@ KUV_API int KuvDetach(void);
  * else the message of the error; what was read before an error stays in
  * the store. Returns 1 when the file was read without error. Resets every
  * object and value cursor. */
-KUV_API int KuvOpen(const char* path, char** errorMessage, int keepOpen);
+KUV_API int KUV_CALL KuvOpen(const char* path, char** errorMessage, int keepOpen);
 
 /* Writes the data store to path. The existing file is replaced only once
  * the new one is completely written; on failure it is left as it was.
@@ -98,7 +113,7 @@ KUV_API int KuvOpen(const char* path, char** errorMessage, int keepOpen);
  * by ": ", where it would first differ ("object 'Logs', table 'Run' >
  * 'Sample', row 3, field 'GR'"), ": " and why, and the file is left as
  * it was. Returns 1 when the document was written. */
-KUV_API int KuvSave(const char* path, char** errorMessage);
+KUV_API int KUV_CALL KuvSave(const char* path, char** errorMessage);
 
 /* ---- Object queries ---------------------------------------------------- */
 
@@ -106,29 +121,29 @@ KUV_API int KuvSave(const char* path, char** errorMessage);
  * of their IDs in document order. The array and its strings belong to the
  * library and stay valid until the next KuvObjectList or KuvDetach. An
  * empty store gives count 0 and a valid (empty) array. */
-KUV_API int KuvObjectList(char*** names, int* count);
+KUV_API int KUV_CALL KuvObjectList(char*** names, int* count);
 
 /* Returns 1 when the data store holds a business object with exactly this
  * ID (case-sensitive), else 0. */
-KUV_API int KuvObjectExists(const char* id);
+KUV_API int KUV_CALL KuvObjectExists(const char* id);
 
 /* Advances to the next business object and writes its ID (slot 0), Author
  * (slot 1), Version (slot 2), WellID (slot 3) and Date (slot 4). Returns 0
  * after the last object, and the call after that starts again with the
  * first. The object delivered last is the current object. */
-KUV_API int KuvGetNextObject(char** id, char** author, char** version,
-                             char** wellId, char** date);
+KUV_API int KUV_CALL KuvGetNextObject(char** id, char** author, char** version,
+                                      char** wellId, char** date);
 
 /* Returns 1 when the current object's data description declares table
  * with exactly parent as its parent table; 0 otherwise, for empty names,
  * or when there is no current object. */
-KUV_API int KuvIsParent(const char* table, const char* parent);
+KUV_API int KUV_CALL KuvIsParent(const char* table, const char* parent);
 
 /* Looks up the field's definition in the template, under the first
  * template object with this ID that defines it. Writes the type to *type
  * (slot 0) and the unit to *unit (slot 1). Needs no attachment. */
-KUV_API int KuvGetFieldDef(const char* objectId, const char* table,
-                           const char* field, char** type, char** unit);
+KUV_API int KUV_CALL KuvGetFieldDef(const char* objectId, const char* table,
+                                    const char* field, char** type, char** unit);
 
 /* ---- Value enumeration ------------------------------------------------- */
 
@@ -140,9 +155,9 @@ KUV_API int KuvGetFieldDef(const char* objectId, const char* table,
  * and when there is no current object. The values are those the object
  * held when the first call after KuvGetNextObject, KuvOpen, KuvCreateObject
  * or KuvPutObject took its snapshot. */
-KUV_API int KuvGetNextValue(char** table, char** field, char** type,
-                            char** unit, char** value, char** parentTable,
-                            int* rowIndex);
+KUV_API int KUV_CALL KuvGetNextValue(char** table, char** field, char** type,
+                                     char** unit, char** value, char** parentTable,
+                                     int* rowIndex);
 
 /* ---- Object editing ---------------------------------------------------- */
 
@@ -151,34 +166,34 @@ KUV_API int KuvGetNextValue(char** table, char** field, char** type,
  * the object that definitions and values go to. Returns 0 when the ID is
  * already taken, or when a text is one a document cannot hold (see the
  * top of this file). */
-KUV_API int KuvCreateObject(const char* id, const char* author,
-                            const char* version, const char* wellId);
+KUV_API int KUV_CALL KuvCreateObject(const char* id, const char* author,
+                                     const char* version, const char* wellId);
 
 /* Rewrites the header of the existing object with this ID, stamps its
  * Date, deletes its tables, merges the template's definitions into its own
  * and makes it the object that values go to. Returns 0 when no object has
  * this ID, or when author, version or wellId is a text a document cannot
  * hold (see the top of this file). */
-KUV_API int KuvPutObject(const char* id, const char* author,
-                         const char* version, const char* wellId);
+KUV_API int KUV_CALL KuvPutObject(const char* id, const char* author,
+                                  const char* version, const char* wellId);
 
 /* Removes the first business object with this ID and everything it holds.
  * Returns 0 when there is none. */
-KUV_API int KuvDeleteObject(const char* id);
+KUV_API int KUV_CALL KuvDeleteObject(const char* id);
 
 /* Declares table in the object being built, with parent as its parent
  * table ("" for a top-level table). Returns 0 when there is no object
  * being built, when a non-empty parent is not a declared table, or when a
  * name is one a document cannot hold (see the top of this file). */
-KUV_API int KuvCreateTableDef(const char* table, const char* parent);
+KUV_API int KUV_CALL KuvCreateTableDef(const char* table, const char* parent);
 
 /* Declares field of table, with its unit and type, in the object being
  * built. Returns 0 when there is no object being built, when the field is
  * already declared for that table (the first declaration stays), when
  * the field bears the name of a declared table, or when a text is one a
  * document cannot hold (see the top of this file). */
-KUV_API int KuvCreateFieldDef(const char* table, const char* field,
-                              const char* unit, const char* type);
+KUV_API int KUV_CALL KuvCreateFieldDef(const char* table, const char* field,
+                                       const char* unit, const char* type);
 
 /* ---- Value insertion --------------------------------------------------- */
 
@@ -194,23 +209,23 @@ KUV_API int KuvCreateFieldDef(const char* table, const char* field,
  * no value of its own (put a value of the parent table first); a new row
  * of an enclosing table that would begin with another field than the one
  * that begins its rows; a field named like its own table. */
-KUV_API int KuvPutValue(const char* table, const char* field,
-                        const char* value);
+KUV_API int KUV_CALL KuvPutValue(const char* table, const char* field,
+                                 const char* value);
 
 /* ---- Date text --------------------------------------------------------- */
 
 /* Formats the date as "YYYYMMDDTHH:MM:00000" and writes it to *text (slot
  * 0) whatever the result. Returns 1 when year is 1900..2500, month 1..12,
  * day 1..31, hour 0..23 and minute 0..59. Needs no attachment. */
-KUV_API int KuvDateToString(int year, int month, int day, int hour,
-                            int minute, char** text);
+KUV_API int KUV_CALL KuvDateToString(int year, int month, int day, int hour,
+                                     int minute, char** text);
 
 /* Reads a 20-character timestamp text. When text has exactly 20
  * characters all five parts are written, even out of range; otherwise
  * none is. Returns 1 when the length is 20 and every part is in the range
  * that KuvDateToString accepts. Needs no attachment. */
-KUV_API int KuvStringToDate(const char* text, int* year, int* month, int* day,
-                            int* hour, int* minute);
+KUV_API int KUV_CALL KuvStringToDate(const char* text, int* year, int* month, int* day,
+                                     int* hour, int* minute);
 
 #ifdef __cplusplus
 }

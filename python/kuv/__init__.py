@@ -17,6 +17,7 @@ from ._errors import Error, ErrorCode, Refusal
 from ._frames import read_frames
 from ._template import Template
 from ._tree import Row, Table, Value
+from ._version import __version__
 
 __all__ = [
     "BusinessObject",

@@ -1,6 +1,7 @@
 // The library on Windows files: documents saved with CR LF line ends and
 // read back unchanged, a kept-open file shut to other openers, a failed
-// save that keeps the old file, and kuv.dll loaded by a host.
+// save that keeps the old file. (kuv.dll loaded by a host:
+// win32_dll_host_test.cpp.)
 #ifdef _WIN32
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -10,7 +11,6 @@
 
 #include "frame/library_state.h"
 #include "kuv/kuv.h"
-#include "platform/win32_test_support.h"
 #include "support/fake_platform.h"
 #include "support/memory_files.h"
 #include "support/scratch_folder.h"
@@ -116,37 +116,6 @@ TEST_F(Win32Library, SaveIsRefusedWhileAnotherOpenerHoldsTheTarget) {
   ::CloseHandle(other);
   EXPECT_EQ(ReadFileBytes(path), "old\r\n");
   EXPECT_EQ(folder.Names(), Names{"doc.kuv"});
-}
-
-// kuv.dll as a host sees it: loaded beside the program, every export found
-// by its plain name, working, and unloaded again.
-TEST(Win32Dll, LoadsIntoAHostWithItsEighteenExports) {
-  testing::TemplateKeyLease lease;  // the load step reads the key
-  HMODULE dll = ::LoadLibraryA("kuv.dll");
-  ASSERT_NE(dll, nullptr) << "kuv.dll not found beside the test program, error "
-                          << ::GetLastError();
-  const char* names[] = {"KuvAttach",        "KuvDetach",         "KuvOpen",
-                         "KuvSave",          "KuvObjectList",     "KuvObjectExists",
-                         "KuvGetNextObject", "KuvIsParent",       "KuvGetFieldDef",
-                         "KuvGetNextValue",  "KuvCreateObject",   "KuvPutObject",
-                         "KuvDeleteObject",  "KuvCreateTableDef", "KuvCreateFieldDef",
-                         "KuvPutValue",      "KuvDateToString",   "KuvStringToDate"};
-  for (const char* name : names) {
-    EXPECT_NE(::GetProcAddress(dll, name), nullptr) << name;
-  }
-  using DateToString = int (*)(int, int, int, int, int, char**);
-  auto dateToString = reinterpret_cast<DateToString>(
-      reinterpret_cast<void*>(::GetProcAddress(dll, "KuvDateToString")));
-  ASSERT_NE(dateToString, nullptr);
-  char* text = nullptr;
-  EXPECT_EQ(dateToString(2002, 10, 1, 14, 5, &text), 1);
-  ASSERT_NE(text, nullptr);
-  EXPECT_STREQ(text, "20021001T14:05:00000");
-  using NoArguments = int (*)();
-  auto detach = ::GetProcAddress(dll, "KuvDetach");
-  ASSERT_NE(detach, nullptr);
-  EXPECT_EQ(reinterpret_cast<NoArguments>(reinterpret_cast<void*>(detach))(), 1);
-  EXPECT_TRUE(::FreeLibrary(dll));
 }
 
 }  // namespace

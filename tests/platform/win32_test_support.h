@@ -19,18 +19,20 @@ inline bool RunningUnderWine() {
 
 // Holds the template key for one test: test programs run in parallel and
 // share the registry. Keeps the FileName value that was there and puts it
-// back afterwards.
+// back afterwards. view names one view of the registry (KEY_WOW64_64KEY or
+// KEY_WOW64_32KEY); 0 is the process's own.
 class TemplateKeyLease {
  public:
-  TemplateKeyLease() : mutex_(::CreateMutexA(nullptr, FALSE, "Local\\kuv-test-template-key")) {
+  explicit TemplateKeyLease(REGSAM view = 0)
+      : mutex_(::CreateMutexA(nullptr, FALSE, "Local\\kuv-test-template-key")), view_(view) {
     if (mutex_ != nullptr) ::WaitForSingleObject(mutex_, INFINITE);
-    saved_ = ReadFileName();
+    saved_ = ReadFileName(nullptr, view_);
   }
   ~TemplateKeyLease() {
     if (saved_) {
-      WriteFileName(*saved_);
+      WriteFileName(*saved_, view_);
     } else {
-      DeleteFileName();
+      DeleteFileName(view_);
     }
     if (mutex_ != nullptr) {
       ::ReleaseMutex(mutex_);
@@ -41,9 +43,11 @@ class TemplateKeyLease {
   TemplateKeyLease& operator=(const TemplateKeyLease&) = delete;
 
   // The raw bytes and type of the value, straight from the registry.
-  static std::optional<std::string> ReadFileName(DWORD* type = nullptr) {
+  static std::optional<std::string> ReadFileName(DWORD* type = nullptr, REGSAM view = 0) {
     HKEY key = nullptr;
-    if (::RegOpenKeyA(HKEY_LOCAL_MACHINE, kKey, &key) != ERROR_SUCCESS) return std::nullopt;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
+      return std::nullopt;
+    }
     DWORD size = 0;
     DWORD kind = 0;
     std::optional<std::string> bytes;
@@ -59,23 +63,29 @@ class TemplateKeyLease {
     ::RegCloseKey(key);
     return bytes;
   }
-  static void WriteFileName(const std::string& bytes) {
+  static void WriteFileName(const std::string& bytes, REGSAM view = 0) {
     HKEY key = nullptr;
-    if (::RegCreateKeyA(HKEY_LOCAL_MACHINE, kKey, &key) != ERROR_SUCCESS) return;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE | view, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS) {
+      return;
+    }
     ::RegSetValueExA(key, "FileName", 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes.data()),
                      static_cast<DWORD>(bytes.size()));
     ::RegCloseKey(key);
   }
-  static void DeleteFileName() {
+  static void DeleteFileName(REGSAM view = 0) {
     HKEY key = nullptr;
-    if (::RegOpenKeyA(HKEY_LOCAL_MACHINE, kKey, &key) != ERROR_SUCCESS) return;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_WRITE | view, &key) != ERROR_SUCCESS) {
+      return;
+    }
     ::RegDeleteValueA(key, "FileName");
     ::RegCloseKey(key);
   }
 
  private:
   static constexpr const char* kKey = "Software\\KUV\\Template";
-  HANDLE mutex_;
+  HANDLE mutex_;  // recursive: one thread may hold leases of both views
+  REGSAM view_;
   std::optional<std::string> saved_;
 };
 
