@@ -15,10 +15,6 @@ const char* ProblemWithZero(std::string_view text) {
   return Has(text, std::string_view("\0", 1)) ? "it holds a zero character" : nullptr;
 }
 
-const char* ProblemWithTab(std::string_view text) {
-  return Has(text, "\t") ? "it holds a tab, which separates the names of a definition" : nullptr;
-}
-
 }  // namespace
 
 // The library's own rules, so that the tool refuses exactly what a
@@ -27,10 +23,7 @@ const char* ProblemStoringValue(std::string_view text) { return WhyNotStorableVa
 const char* ProblemStoringAttribute(std::string_view text) { return WhyNotStorableAttribute(text); }
 const char* ProblemStoringName(std::string_view text) { return WhyNotStorableName(text); }
 
-const char* ProblemStoringKeyPart(std::string_view text) {
-  if (const char* problem = ProblemStoringAttribute(text)) return problem;
-  return ProblemWithTab(text);
-}
+const char* ProblemStoringKeyPart(std::string_view text) { return WhyNotStorableUnit(text); }
 
 const char* ProblemWithValue(std::string_view text) {
   if (const char* problem = ProblemWithZero(text)) return problem;
@@ -40,8 +33,7 @@ const char* ProblemWithValue(std::string_view text) {
 const char* ProblemWithName(std::string_view text) {
   if (text.empty()) return "it is empty";
   if (const char* problem = ProblemWithZero(text)) return problem;
-  if (const char* problem = ProblemStoringName(text)) return problem;
-  return ProblemWithTab(text);
+  return ProblemStoringName(text);
 }
 
 const char* ProblemWithAttribute(std::string_view text) {

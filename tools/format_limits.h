@@ -18,13 +18,12 @@ const char* ProblemStoringName(std::string_view text);
 // Header attributes and every text of a definition.
 const char* ProblemStoringAttribute(std::string_view text);
 // The table of a field definition and its unit: the definition keeps each
-// with the text after it, joined by a tab, and splits them at the first
-// tab when it is read.
+// with the text after it, joined by a tab (the library's rule of units).
 const char* ProblemStoringKeyPart(std::string_view text);
 
 // The stricter rules of objects built value by value on their
 // declarations, as the C interface builds them: no zero character, and a
-// name is not empty and holds no tab, since it stands in definitions too.
+// name is not empty.
 const char* ProblemWithValue(std::string_view text);
 const char* ProblemWithName(std::string_view text);
 const char* ProblemWithAttribute(std::string_view text);

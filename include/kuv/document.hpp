@@ -54,6 +54,7 @@
 #include <string_view>
 #include <vector>
 
+#include "kuv/read_problems.hpp"
 #include "kuv/values.hpp"
 
 #if defined(_WIN32)
@@ -119,25 +120,6 @@ struct Value {
   std::string_view text;
 };
 
-// Something reading took leniently, without an error: text the format has
-// no place for, dropped, or a tag that closes nothing or has nowhere to go.
-struct ReadNote {
-  std::string object;   // the business object begun last ("" before the first)
-  std::string table;    // the innermost open table ("" outside the tables)
-  std::size_t row = 0;  // that table's rows so far
-  std::string what;     // "the closing tag </Tops> closes nothing that is open"
-};
-
-// Where a document, once saved, would first read back other than it is in
-// memory, and why.
-struct ReadBackProblem {
-  std::string object;   // its ID
-  std::string table;    // the innermost table, or "" above the tables
-  std::size_t row = 0;  // 1-based within that table; 0 for none
-  std::optional<std::string> field;
-  std::string where;  // all of that: "object 'Logs', table 'Run' > 'Sample', row 3, field 'GR'"
-  std::string why;    // "the row does not begin with 'DEPT', the field that begins ..."
-};
 
 // A declared table: its parent table, "" for a top-level table.
 struct TableDefinition {

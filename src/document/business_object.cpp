@@ -171,11 +171,7 @@ void BusinessObject::RemoveFieldDefinition(std::string_view table, std::string_v
 }
 
 std::optional<ReadBackProblem> BusinessObject::FindReadBackProblem() const {
-  std::optional<io::ReadBackProblem> problem = io::FindReadBackProblem(*live());
-  if (!problem) return std::nullopt;
-  return ReadBackProblem{
-      std::move(problem->object), std::move(problem->table), problem->row,
-      std::move(problem->field),  std::move(problem->where), std::move(problem->why)};
+  return io::FindReadBackProblem(*live());
 }
 
 Items<Table> BusinessObject::tables() const {

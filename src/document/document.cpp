@@ -46,7 +46,7 @@ BusinessObject ObjectAt(const void* owner, std::uint32_t, std::size_t index) {
 // it is.
 void RequireReadsBack(const CObjectStore& store) {
   if (const std::optional<io::ReadBackProblem> problem = io::FindReadBackProblem(store)) {
-    ThrowSaveError(problem->Describe());
+    ThrowSaveError(io::Describe(*problem));
   }
 }
 
@@ -63,19 +63,6 @@ Document::~Document() = default;
 Document::Document(Document&& other) noexcept = default;
 Document& Document::operator=(Document&& other) noexcept = default;
 
-namespace {
-
-// The library's notes, handed out as the API's.
-void HandOut(std::vector<io::ReadNote>& read, std::vector<ReadNote>* notes) {
-  if (notes == nullptr) return;
-  for (io::ReadNote& note : read) {
-    notes->push_back(
-        {std::move(note.object), std::move(note.table), note.row, std::move(note.what)});
-  }
-}
-
-}  // namespace
-
 Document Document::Open(const std::string& path) { return Open(path, nullptr); }
 
 Document Document::Parse(std::string_view bytes) { return Parse(bytes, nullptr); }
@@ -84,12 +71,10 @@ Document Document::Open(const std::string& path, std::vector<ReadNote>* notes) {
   Document document;
   document.read_ = true;
   CErrorInfo error;
-  std::vector<io::ReadNote> read;
   // The file is let go as soon as it is read.
   io::LoadStore(platform::DefaultPlatform(), *document.store_, error, path,
-                platform::Sharing::kShared, notes != nullptr ? &read : nullptr);
+                platform::Sharing::kShared, notes);
   if (error.code != kNoError) Throw(error);
-  HandOut(read, notes);
   return document;
 }
 
@@ -98,10 +83,8 @@ Document Document::Parse(std::string_view bytes, std::vector<ReadNote>* notes) {
   document.read_ = true;
   CErrorInfo error;
   document::MemoryInput input(bytes);
-  std::vector<io::ReadNote> read;
-  io::ReadDocument(*document.store_, error, input, notes != nullptr ? &read : nullptr);
+  io::ReadDocument(*document.store_, error, input, notes);
   if (error.code != kNoError) Throw(error);
-  HandOut(read, notes);
   return document;
 }
 
@@ -129,11 +112,7 @@ void Document::Write(std::ostream& out) const {
 }
 
 std::optional<ReadBackProblem> Document::FindReadBackProblem() const {
-  std::optional<io::ReadBackProblem> problem = io::FindReadBackProblem(*store_);
-  if (!problem) return std::nullopt;
-  return ReadBackProblem{
-      std::move(problem->object), std::move(problem->table), problem->row,
-      std::move(problem->field),  std::move(problem->where), std::move(problem->why)};
+  return io::FindReadBackProblem(*store_);
 }
 
 const std::string& Document::version() const { return store_->version; }

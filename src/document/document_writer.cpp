@@ -26,7 +26,7 @@ void DocumentWriter::Write(const BusinessObject& object) {
   // Refused before any of it is written.
   if (const std::optional<io::ReadBackProblem> problem = io::FindReadBackProblem(node)) {
     CErrorInfo error;
-    error.SetError(kErrorOpenForSave, problem->Describe().c_str());
+    error.SetError(kErrorOpenForSave, io::Describe(*problem).c_str());
     throw Error(static_cast<ErrorCode>(error.code), error.message);
   }
   output_->writer.Write(node);

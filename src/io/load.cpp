@@ -91,14 +91,14 @@ bool SaveStore(platform::Platform& platform, const CObjectStore& store, const st
     // refused store leaves the file as it was.
     StoreCheck check(store, kCheckBesideWriting);
     if (!kCheckBesideWriting && check.Problem()) {
-      *refusal = check.Problem()->Describe();
+      *refusal = Describe(*check.Problem());
       return false;
     }
     std::unique_ptr<platform::OutputFile> output = platform.BeginReplace(path);
     const bool written =
         output != nullptr && WriteDocument(store, *output, platform::kTextLineEnd, kSaveWrites);
     if (check.Problem()) {
-      *refusal = check.Problem()->Describe();
+      *refusal = Describe(*check.Problem());
       return false;  // the replacement is discarded
     }
     return written && output->Commit();

@@ -10,21 +10,19 @@
 #include <optional>
 #include <string>
 
+#include "kuv/read_problems.hpp"
 #include "model/object_store.h"
 
 namespace kuv::io {
 
 // The first place where a saved document would read back different, and
 // why.
-struct ReadBackProblem {
-  std::string object;   // its ID
-  std::string table;    // the innermost table, or "" above the tables
-  std::size_t row = 0;  // 1-based within that table; 0 for none
-  std::optional<std::string> field;
-  std::string where;  // all of that: "object 'Logs', table 'Run' > 'Sample', row 3, field 'GR'"
-  std::string why;    // "the row does not begin with ..."
-  std::string Describe() const { return where + ": " + why; }
-};
+using ReadBackProblem = kuv::ReadBackProblem;
+
+// "where: why".
+inline std::string Describe(const ReadBackProblem& problem) {
+  return problem.where + ": " + problem.why;
+}
 
 std::optional<ReadBackProblem> FindReadBackProblem(const CObjectStore& store);
 // The same for a document that holds this one object.

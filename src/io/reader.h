@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "io/error_info.h"
+#include "kuv/read_problems.hpp"
 #include "model/object_store.h"
 #include "platform/platform.h"
 
@@ -17,12 +18,7 @@ namespace kuv::io {
 // has no place for, dropped, or a tag that closes nothing or has nowhere to
 // go. Where it stands: the business object begun last, the innermost open
 // table and its row count.
-struct ReadNote {
-  std::string object;
-  std::string table;
-  std::size_t row = 0;
-  std::string what;  // its texts are the document's bytes
-};
+using ReadNote = kuv::ReadNote;  // its texts are the document's bytes
 
 // Reads one whole document from input and appends what it finds to store
 // (the version text of the root tag included). Errors 2, 3, 4 and 6 are

@@ -39,7 +39,7 @@ void ExpectCheckAgreesWithReading(const CObjectStore& store, const std::string& 
   const std::optional<io::ReadBackProblem> problem = io::FindReadBackProblem(store);
   const std::string difference = ReadBackDifference(store);
   if (problem) {
-    EXPECT_NE(difference, "") << "refused what reads back equal: " << problem->Describe() << "\n"
+    EXPECT_NE(difference, "") << "refused what reads back equal: " << io::Describe(*problem) << "\n"
                               << trace << WrittenText(store);
   } else {
     EXPECT_EQ(difference, "") << "passed what reads back different\n"
@@ -184,7 +184,7 @@ class ReadBackMessage : public ::testing::Test {
   CBusinessObject& Object() { return *store_.Append("Logs"); }
   std::string Problem() {
     const std::optional<io::ReadBackProblem> problem = io::FindReadBackProblem(store_);
-    return problem ? problem->Describe() : "";
+    return problem ? io::Describe(*problem) : "";
   }
   std::string ProblemOfDocument(const std::string& body) {
     const std::string bytes =
