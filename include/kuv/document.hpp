@@ -83,15 +83,39 @@ enum class ErrorCode : int {
   kTemplateVersion = 7,  // "The standard.kvt version is out of date. ..."
 };
 
-// A failed read, save or template check: the code, and the message exactly
-// as KuvOpen, KuvSave and KuvAttach hand it out ("Error : ...").
+// What kept the system from opening or writing a file, for a host that
+// answers each kind in its own way (Python's FileNotFoundError, say).
+enum class FileProblem : int {
+  kNone = 0,          // the error did not come from the system
+  kNotFound,          // no such file, or a folder on its path is missing
+  kIsFolder,          // a folder where a file was wanted
+  kPermissionDenied,  // no access, or a read-only file
+  kInUse,             // another program holds it
+  kNotAFile,          // a device, pipe or socket where a file was wanted
+  kOther,             // anything else the system reported
+};
+
+// A failed read, save or template check: the code, and the message as
+// KuvOpen, KuvSave and KuvAttach hand it out ("Error : ..."). When the
+// system refused a file, what() adds its reason in parentheses, and
+// file_problem() and reason() give it apart:
+//   "Error : Failed to open input file.: /data/well.kuv (No such file or directory)"
+// The C interface's message is what() up to the parenthesis.
 class KUV_DOCUMENT_API Error : public std::runtime_error {
  public:
   Error(ErrorCode code, const std::string& message);
+  Error(ErrorCode code, const std::string& message, FileProblem problem, const std::string& reason);
   ErrorCode code() const noexcept { return code_; }
+  // kNone unless the system refused a file.
+  FileProblem file_problem() const noexcept { return problem_; }
+  // The system's reason in a few words ("No such file or directory",
+  // "another program is using it"); empty unless the system refused a file.
+  const std::string& reason() const noexcept { return reason_; }
 
  private:
   ErrorCode code_;
+  FileProblem problem_ = FileProblem::kNone;
+  std::string reason_;
 };
 
 // A call refused; the document is as it was. what() says what was refused
@@ -129,8 +153,8 @@ struct ReadNote {
 // Where a document, once saved, would first read back other than it is in
 // memory, and why.
 struct ReadBackProblem {
-  std::string object;  // its ID
-  std::string table;   // the innermost table, or "" above the tables
+  std::string object;   // its ID
+  std::string table;    // the innermost table, or "" above the tables
   std::size_t row = 0;  // 1-based within that table; 0 for none
   std::optional<std::string> field;
   std::string where;  // all of that: "object 'Logs', table 'Run' > 'Sample', row 3, field 'GR'"
@@ -396,7 +420,9 @@ class KUV_DOCUMENT_API Document {
   Document& operator=(const Document&) = delete;
 
   // Reads the document at path. Throws Error with code 1 when the file
-  // cannot be opened, 2, 3, 4 or 6 when it cannot be read.
+  // cannot be opened (its file_problem() and reason() say why: missing, a
+  // folder, no access, held by another program), 2, 3, 4 or 6 when it
+  // cannot be read.
   static Document Open(const std::string& path);
   // Reads a document from its bytes, with the same errors but 1.
   static Document Parse(std::string_view bytes);

@@ -4,13 +4,14 @@
 
 #include <memory>
 #include <optional>
-#include <string>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "core/template_definitions.h"
 #include "document/checked_text.h"
 #include "document/current_date.h"
+#include "document/file_failure.h"
 #include "document/memory_files.h"
 #include "io/error_info.h"
 #include "io/load.h"
@@ -78,9 +79,12 @@ Document Document::Open(const std::string& path, std::vector<ReadNote>* notes) {
   document.read_ = true;
   CErrorInfo error;
   std::vector<io::ReadNote> read;
+  platform::FileFailure whyNotOpened;
   // The file is let go as soon as it is read.
   io::LoadStore(platform::DefaultPlatform(), *document.store_, error, path,
-                platform::Sharing::kShared, notes != nullptr ? &read : nullptr);
+                platform::Sharing::kShared, notes != nullptr ? &read : nullptr, &whyNotOpened);
+  if (error.code == kErrorOpenInput)
+    throw document::FileError(ErrorCode::kOpenInput, path, whyNotOpened);
   if (error.code != kNoError) Throw(error);
   HandOut(read, notes);
   return document;
@@ -124,9 +128,9 @@ void Document::Write(std::ostream& out) const {
 std::optional<ReadBackProblem> Document::FindReadBackProblem() const {
   std::optional<io::ReadBackProblem> problem = io::FindReadBackProblem(*store_);
   if (!problem) return std::nullopt;
-  return ReadBackProblem{std::move(problem->object), std::move(problem->table), problem->row,
-                         std::move(problem->field),  std::move(problem->where),
-                         std::move(problem->why)};
+  return ReadBackProblem{
+      std::move(problem->object), std::move(problem->table), problem->row,
+      std::move(problem->field),  std::move(problem->where), std::move(problem->why)};
 }
 
 const std::string& Document::version() const { return store_->version; }
