@@ -11,6 +11,7 @@
 
 #include "commands.h"
 #include "content_walk.h"
+#include "failure_report.h"
 #include "input_source.h"
 #include "kuv/document.hpp"
 #include "ordered_jobs.h"
@@ -23,7 +24,8 @@ namespace kuv::tool {
 namespace {
 
 struct FileReport {
-  std::string error;  // why the library could not read it; empty when read
+  std::string error;      // why the library could not read it; empty when read
+  std::string errorLine;  // the same with the file named once, for the text report
   std::size_t objects = 0;
   long long values = 0;
   StrictReport strict;
@@ -40,16 +42,6 @@ long long CountValues(const Document& document) {
     while (walk.Next(&item)) values += item.step == ContentStep::kValue;
   }
   return values;
-}
-
-std::string Problem(const std::exception_ptr& failure) {
-  try {
-    std::rethrow_exception(failure);
-  } catch (const std::exception& error) {
-    return error.what();
-  } catch (...) {
-    return "the file could not be read";
-  }
 }
 
 std::string Plural(long long count, const std::string& one, const std::string& many) {
@@ -74,7 +66,7 @@ std::string Described(const Finding& finding, Encoding encoding) {
 
 void PrintText(const std::string& file, const FileReport& report, Encoding encoding) {
   if (!report.error.empty()) {
-    std::cout << file << ": " << report.error << "\n";
+    std::cout << report.errorLine << "\n";
     return;
   }
   for (const Finding& finding : report.strict.findings) {
@@ -152,8 +144,10 @@ int RunCheck(const CheckOptions& options) {
       },
       [&](std::size_t i, const std::exception_ptr& failure) {
         if (failure) {
+          const FailureReport failed = ReportFailureOf(files[i], failure);
           reports[i] = std::make_unique<FileReport>();
-          reports[i]->error = Problem(failure);
+          reports[i]->error = failed.message;
+          reports[i]->errorLine = failed.line;
         }
         allOk = allOk && reports[i]->ok();
         if (json) {

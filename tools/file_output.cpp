@@ -7,10 +7,12 @@
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <streambuf>
 #include <vector>
 
-#include "platform/output_file.h"
+#include "kuv/output_file.hpp"
+#include "standard_output.h"
 #include "tool_error.h"
 
 namespace kuv::tool {
@@ -19,9 +21,12 @@ namespace kuv::tool {
 // that no output is ever held in memory whole.
 class FileOutput::Buffer : public std::streambuf {
  public:
-  explicit Buffer(platform::OutputFile* file) : file_(file), chunk_(kChunkBytes) {
+  explicit Buffer(OutputFile* file) : file_(file), chunk_(kChunkBytes) {
     setp(chunk_.data(), chunk_.data() + chunk_.size());
   }
+
+  // The first failure, which the stream cannot carry, for Commit to report.
+  const std::optional<Error>& failure() const { return failure_; }
 
  protected:
   int_type overflow(int_type c) override {
@@ -40,17 +45,25 @@ class FileOutput::Buffer : public std::streambuf {
   bool Drain() {
     const auto size = static_cast<std::size_t>(pptr() - pbase());
     setp(chunk_.data(), chunk_.data() + chunk_.size());
-    return size == 0 || file_->Write(chunk_.data(), size);
+    if (size == 0) return true;
+    try {
+      file_->Write(chunk_.data(), size);
+      return true;
+    } catch (const Error& error) {
+      if (!failure_) failure_ = error;
+      return false;
+    }
   }
 
-  platform::OutputFile* file_;
+  OutputFile* file_;
+  std::optional<Error> failure_;
   std::vector<char> chunk_;
 };
 
 namespace {
 
-ToolError CannotWrite(const std::string& path, const std::string& why) {
-  return DataError("cannot write " + path + (why.empty() ? "" : ": " + why));
+ToolError CannotWrite(const std::string& path, const Error& error) {
+  return DataError("cannot write " + path + (error.reason().empty() ? "" : ": " + error.reason()));
 }
 
 }  // namespace
@@ -64,13 +77,13 @@ FileOutput::FileOutput(const std::string& path) : target_(path), stdout_(std::co
 #endif
     return;
   }
-  std::string whyNot;
-  {
+  try {
     const InterruptsHeld held;
-    file_ = platform::BeginOutputFile(path, &whyNot);
-    if (file_) temporary_ = std::make_unique<RegisteredTemporary>(file_->TemporaryPath());
+    file_ = std::make_unique<OutputFile>(path);
+    temporary_ = std::make_unique<RegisteredTemporary>(file_->temporary_path());
+  } catch (const Error& error) {
+    throw CannotWrite(path, error);
   }
-  if (!file_) throw CannotWrite(path, whyNot);
   buffer_ = std::make_unique<Buffer>(file_.get());
   fileStream_ = std::make_unique<std::ostream>(buffer_.get());
 }
@@ -87,11 +100,17 @@ FileOutput::~FileOutput() {
 void FileOutput::Commit() {
   if (!file_) {
     stdout_.flush();
-    if (!stdout_) throw DataError("cannot write to standard output");
+    if (!stdout_) throw DataError(StandardOutputFailure());
     return;
   }
   fileStream_->flush();
-  if (!*fileStream_ || !file_->Commit()) throw CannotWrite(target_, file_->WhyFailed());
+  if (buffer_->failure()) throw CannotWrite(target_, *buffer_->failure());
+  if (!*fileStream_) throw DataError("cannot write " + target_);
+  try {
+    file_->Commit();
+  } catch (const Error& error) {
+    throw CannotWrite(target_, error);
+  }
   temporary_->Release();
 }
 

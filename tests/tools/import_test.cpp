@@ -73,8 +73,8 @@ TEST_F(Import, VersionOneJsonIsBuiltOnTheTemplateAsBefore) {
 // parent, a row without a value of its own that a saved document would
 // fold into the row before. The library refuses that put, and says so.
 TEST_F(Import, VersionOneRefusesSiblingTablesOfOneRow) {
-  ASSERT_EQ(Run({"export", TestData("nested.kuv"), "--format", "json", "-o", Path("n.json")}).status,
-            0);
+  ASSERT_EQ(
+      Run({"export", TestData("nested.kuv"), "--format", "json", "-o", Path("n.json")}).status, 0);
   std::string json = ReadFile(Path("n.json"));
   json.replace(json.find("\"formatVersion\": 2"), 18, "\"formatVersion\": 1");
   WriteFile(Path("n.json"), json);
@@ -218,8 +218,10 @@ TEST_F(Import, InvalidJsonIsRefusedWithNoOutputFile) {
 
   run = Run({"import", Path("missing.json"), "-o", Path("out.kuv")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "kuv: cannot read " + Path("missing.json") + "\n");
+  EXPECT_EQ(run.err, "kuv: cannot read " + Path("missing.json") + ": No such file or directory\n");
   EXPECT_FALSE(FileExists(Path("out.kuv")));
+  run = Run({"import", folder_, "-o", Path("out.kuv")});
+  EXPECT_EQ(run.err, "kuv: cannot read " + folder_ + ": Is a directory\n");
 }
 
 constexpr const char* kOneValue = R"({"objects": [{"id": "X", "author": "A", "version": "1",

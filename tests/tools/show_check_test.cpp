@@ -72,9 +72,8 @@ TEST_F(ShowCheck, CheckReportsEachFileAndFailsWhenOneFails) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out,
             Example("kestrel3_log.kuv") + ": ok, 1 object, 220 values\n" + Path("missing.kuv") +
-                ": Error : Failed to open input file.: " + Path("missing.kuv") + "\n" +
-                TestData("corrupted.kuv") + ": Error : Token is invalid.\n" +
-                TestData("not_kuv.kuv") +
+                ": cannot be opened: No such file or directory\n" + TestData("corrupted.kuv") +
+                ": Error : Token is invalid.\n" + TestData("not_kuv.kuv") +
                 ": Error : This is not a KUV file ( missing KUV declaration statement ).\n");
 }
 
@@ -83,7 +82,8 @@ TEST_F(ShowCheck, DocumentErrorsGiveStatusOneAndTheLibrarysMessage) {
   ToolRun run = Run({"show", Path("missing.kuv")});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "kuv: Error : Failed to open input file.: " + Path("missing.kuv") + "\n");
+  EXPECT_EQ(run.err, "kuv: Error : Failed to open input file.: " + Path("missing.kuv") +
+                         " (No such file or directory)\n");
   run = Run({"show", TestData("corrupted.kuv")});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "kuv: Error : Token is invalid.\n");
