@@ -4,7 +4,6 @@
 #include <exception>
 #include <iostream>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "content_walk.h"
 #include "failure_report.h"
 #include "input_source.h"
+#include "json_emitter.h"
 #include "kuv/document.hpp"
 #include "ordered_jobs.h"
 #include "strict_check.h"
@@ -86,27 +86,55 @@ void PrintText(const std::string& file, const FileReport& report, Encoding encod
   }
 }
 
-nlohmann::json AsJson(const std::string& file, const FileReport& report, Encoding encoding) {
-  nlohmann::json entry = {{"file", file}, {"ok", report.ok()}};
+// One file's entry of the JSON report. File names and messages are shown
+// as UTF-8, whatever bytes they hold.
+void WriteJson(JsonEmitter& json, const std::string& file, const FileReport& report,
+               Encoding encoding) {
+  json.BeginObject();
+  json.Key("file");
+  json.String(DecodeForDisplay(file, Encoding::kUtf8));
+  json.Key("ok");
+  json.Bool(report.ok());
   if (!report.error.empty()) {
-    entry["error"] = report.error;
-    return entry;
+    json.Key("error");
+    json.String(DecodeForDisplay(report.error, Encoding::kUtf8));
+    json.EndObject();
+    return;
   }
-  entry["objects"] = report.objects;
-  entry["values"] = report.values;
-  nlohmann::json problems = nlohmann::json::array();
+  json.Key("objects");
+  json.Number(static_cast<long long>(report.objects));
+  json.Key("values");
+  json.Number(report.values);
+  json.Key("problems");
+  json.BeginArray();
   for (const Finding& finding : report.strict.findings) {
-    nlohmann::json problem = nlohmann::json::object();
-    if (!finding.object.empty()) problem["object"] = DecodeForDisplay(finding.object, encoding);
-    if (!finding.table.empty()) problem["table"] = DecodeForDisplay(finding.table, encoding);
-    if (finding.row > 0) problem["row"] = finding.row;
-    if (!finding.field.empty()) problem["field"] = DecodeForDisplay(finding.field, encoding);
-    problem["problem"] = finding.problem;
-    problems.push_back(std::move(problem));
+    json.BeginObject();
+    if (!finding.object.empty()) {
+      json.Key("object");
+      json.String(DecodeForDisplay(finding.object, encoding));
+    }
+    if (!finding.table.empty()) {
+      json.Key("table");
+      json.String(DecodeForDisplay(finding.table, encoding));
+    }
+    if (finding.row > 0) {
+      json.Key("row");
+      json.Number(static_cast<long long>(finding.row));
+    }
+    if (!finding.field.empty()) {
+      json.Key("field");
+      json.String(DecodeForDisplay(finding.field, encoding));
+    }
+    json.Key("problem");
+    json.String(finding.problem);
+    json.EndObject();
   }
-  entry["problems"] = std::move(problems);
-  if (report.strict.more > 0) entry["moreProblems"] = report.strict.more;
-  return entry;
+  json.EndArray();
+  if (report.strict.more > 0) {
+    json.Key("moreProblems");
+    json.Number(static_cast<long long>(report.strict.more));
+  }
+  json.EndObject();
 }
 
 }  // namespace
@@ -126,7 +154,14 @@ int RunCheck(const CheckOptions& options) {
   const bool json = options.format == "json";
   const std::vector<std::string>& files = options.files;
   std::vector<std::unique_ptr<FileReport>> reports(files.size());
-  nlohmann::json all = nlohmann::json::array();
+  // The JSON report is written file by file, as the text one is.
+  std::optional<JsonEmitter> report;
+  if (json) {
+    report.emplace(std::cout);
+    report->BeginObject();
+    report->Key("files");
+    report->BeginArray();
+  }
   bool allOk = true;
   RunOrderedJobs(
       files.size(), options.jobs,
@@ -151,14 +186,19 @@ int RunCheck(const CheckOptions& options) {
         }
         allOk = allOk && reports[i]->ok();
         if (json) {
-          all.push_back(AsJson(files[i], *reports[i], options.encoding));
+          WriteJson(*report, files[i], *reports[i], options.encoding);
+          report->Flush();
         } else {
           PrintText(files[i], *reports[i], options.encoding);
-          std::cout.flush();
         }
+        std::cout.flush();
         reports[i].reset();
       });
-  if (json) std::cout << nlohmann::json{{"files", std::move(all)}}.dump(2) << "\n";
+  if (json) {
+    report->EndArray();
+    report->EndObject();
+    report->EndDocument();
+  }
   return allOk ? kExitSuccess : kExitDataError;
 }
 

@@ -251,7 +251,8 @@ class RawObjectReader {
           } else if (parser_.text() == "values" || parser_.text() == "tables") {
             const bool values = parser_.text() == "values";
             if (parser_.Next() != Event::kArrayStart) {
-              Shape(PathOf(), values ? "\"values\" must be an array" : "\"tables\" must be an array");
+              Shape(PathOf(),
+                    values ? "\"values\" must be an array" : "\"tables\" must be an array");
             }
             stack_.push_back({values ? Level::kValues : Level::kTables});
           } else {
@@ -386,8 +387,8 @@ class ObjectEncoder {
       text = std::move(*bytes);
     }
     if (const char* problem = problemWith(text)) {
-      throw DataError(Where(where) + ": the " + what + " cannot be stored in a document: " +
-                      problem);
+      throw DataError(Where(where) + ": the " + what +
+                      " cannot be stored in a document: " + problem);
     }
   }
 
@@ -401,6 +402,10 @@ class ObjectEncoder {
 };
 
 }  // namespace
+
+void EncodeObjectTexts(ObjectContent& object, Encoding encoding, int formatVersion) {
+  ObjectEncoder(encoding, formatVersion >= 2 ? kExactRules : kPlacedRules).Encode(object);
+}
 
 JsonObjectReader::JsonObjectReader(std::istream& in, Encoding encoding)
     : parser_(in), encoding_(encoding) {}
@@ -422,14 +427,18 @@ std::optional<ObjectContent> JsonObjectReader::Next() {
       throw DataError("JSON objects[" + std::to_string(index) + "]: must be an object");
     }
     ObjectContent raw = RawObjectReader(parser_, index).Read();
-    if (versionGiven_) return Encoded(std::move(raw));
+    if (versionGiven_) {
+      EncodeObjectTexts(raw, encoding_, formatVersion_);
+      return raw;
+    }
     waiting_.push_back(std::move(raw));
   }
   if (nextWaiting_ == waiting_.size()) return std::nullopt;
   const std::size_t index = nextWaiting_++;
   ObjectContent raw = std::move(waiting_[index]);
   waiting_[index] = ObjectContent();
-  return Encoded(std::move(raw));
+  EncodeObjectTexts(raw, encoding_, formatVersion_);
+  return raw;
 }
 
 void JsonObjectReader::ReadUntilObjects() {
@@ -475,11 +484,6 @@ void JsonObjectReader::ReadRootMember(const std::string& key) {
   } else {
     parser_.SkipValue();
   }
-}
-
-ObjectContent JsonObjectReader::Encoded(ObjectContent raw) const {
-  ObjectEncoder(encoding_, formatVersion_ >= 2 ? kExactRules : kPlacedRules).Encode(raw);
-  return raw;
 }
 
 }  // namespace kuv::tool

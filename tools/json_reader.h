@@ -16,6 +16,14 @@
 
 namespace kuv::tool {
 
+// Encodes the texts of an object read from JSON (UTF-8) for the document,
+// in place, checking each where it stands: by the rules of a document
+// rebuilt exactly for format version 2, by the stricter ones of objects
+// built value by value for version 1. Throws a ToolError naming the
+// object, table and field of a text the encoding or the format cannot
+// hold.
+void EncodeObjectTexts(ObjectContent& object, Encoding encoding, int formatVersion);
+
 class JsonObjectReader {
  public:
   JsonObjectReader(std::istream& in, Encoding encoding);
@@ -36,7 +44,6 @@ class JsonObjectReader {
   void ReadUntilObjects();
   void ReadAfterObjects();
   void ReadRootMember(const std::string& key);
-  ObjectContent Encoded(ObjectContent raw) const;
 
   JsonPullParser parser_;
   Encoding encoding_;

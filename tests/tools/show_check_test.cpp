@@ -1,4 +1,5 @@
 // kuv show and kuv check, and the exit statuses of the command line.
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "tool_test_fixture.h"
@@ -75,6 +76,31 @@ TEST_F(ShowCheck, CheckReportsEachFileAndFailsWhenOneFails) {
                 ": cannot be opened: No such file or directory\n" + TestData("corrupted.kuv") +
                 ": Error : Token is invalid.\n" + TestData("not_kuv.kuv") +
                 ": Error : This is not a KUV file ( missing KUV declaration statement ).\n");
+}
+
+// The JSON report is one document, whatever its file names hold: a name
+// that is not UTF-8 is shown with replacement characters.
+TEST_F(ShowCheck, CheckJsonIsOneWellFormedDocument) {
+  RegisterBundledTemplate();
+  const std::string odd = Path("w\xe6ll.kuv");
+  WriteFile(odd, ReadFile(Example("kestrel3_log.kuv")));
+  const ToolRun run = Run({"check", "--format", "json", "-j", "2", Example("kestrel3_log.kuv"),
+                           Path("missing.kuv"), odd});
+  EXPECT_EQ(run.status, 1);
+  const nlohmann::json report = nlohmann::json::parse(run.out, nullptr, false);
+  ASSERT_FALSE(report.is_discarded()) << run.out;
+  const nlohmann::json& files = report.at("files");
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(files[0].at("file"), Example("kestrel3_log.kuv"));
+  EXPECT_EQ(files[0].at("ok"), true);
+  EXPECT_EQ(files[0].at("objects"), 1);
+  EXPECT_EQ(files[0].at("values"), 220);
+  EXPECT_EQ(files[0].at("problems"), nlohmann::json::array());
+  EXPECT_EQ(files[1].at("ok"), false);
+  EXPECT_EQ(files[1].at("error"), "Error : Failed to open input file.: " + Path("missing.kuv") +
+                                      " (No such file or directory)");
+  EXPECT_EQ(files[2].at("file"), Path("w\ufffdll.kuv"));
+  EXPECT_EQ(files[2].at("ok"), true);
 }
 
 TEST_F(ShowCheck, DocumentErrorsGiveStatusOneAndTheLibrarysMessage) {
