@@ -51,13 +51,11 @@ class JsonObjectReader {
   bool versionGiven_ = false;
   bool started_ = false;
   bool inObjects_ = false;
-  bool objectsSeen_ = false;
   std::size_t index_ = 0;  // of the next object in the array
   // Objects read before the version was known, kept as read (in UTF-8)
   // until the end of the JSON says by which rules they are encoded.
   std::vector<ObjectContent> waiting_;
   std::size_t nextWaiting_ = 0;
-  bool waitingReady_ = false;
 };
 
 }  // namespace kuv::tool
