@@ -8,9 +8,8 @@
 #include <cstdio>
 #include <iostream>
 #include <optional>
-#include <streambuf>
-#include <vector>
 
+#include "chunk_buffer.h"
 #include "kuv/output_file.hpp"
 #include "standard_output.h"
 #include "tool_error.h"
@@ -18,46 +17,25 @@
 namespace kuv::tool {
 
 // Hands what the command writes to the output file in large chunks, so
-// that no output is ever held in memory whole.
-class FileOutput::Buffer : public std::streambuf {
+// that no output is ever held in memory whole, and keeps the first
+// failure, which the stream cannot carry, for Commit to report.
+class FileOutput::Buffer : public ChunkBuffer {
  public:
-  explicit Buffer(OutputFile* file) : file_(file), chunk_(kChunkBytes) {
-    setp(chunk_.data(), chunk_.data() + chunk_.size());
-  }
+  explicit Buffer(OutputFile* file)
+      : ChunkBuffer([this, file](const char* data, std::size_t size) {
+          try {
+            file->Write(data, size);
+            return true;
+          } catch (const Error& error) {
+            if (!failure_) failure_ = error;
+            return false;
+          }
+        }) {}
 
-  // The first failure, which the stream cannot carry, for Commit to report.
   const std::optional<Error>& failure() const { return failure_; }
 
- protected:
-  int_type overflow(int_type c) override {
-    if (!Drain()) return traits_type::eof();
-    if (!traits_type::eq_int_type(c, traits_type::eof())) {
-      *pptr() = traits_type::to_char_type(c);
-      pbump(1);
-    }
-    return traits_type::not_eof(c);
-  }
-  int sync() override { return Drain() ? 0 : -1; }
-
  private:
-  static constexpr std::size_t kChunkBytes = 64 * 1024;
-
-  bool Drain() {
-    const auto size = static_cast<std::size_t>(pptr() - pbase());
-    setp(chunk_.data(), chunk_.data() + chunk_.size());
-    if (size == 0) return true;
-    try {
-      file_->Write(chunk_.data(), size);
-      return true;
-    } catch (const Error& error) {
-      if (!failure_) failure_ = error;
-      return false;
-    }
-  }
-
-  OutputFile* file_;
   std::optional<Error> failure_;
-  std::vector<char> chunk_;
 };
 
 namespace {

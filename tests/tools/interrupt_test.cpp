@@ -39,19 +39,29 @@ bool HoldsTemporary(const std::string& folder) {
   return false;
 }
 
-class Interrupt : public ToolTest, public ::testing::WithParamInterface<int> {};
+class Interruption : public ToolTest {
+ protected:
+  // Exports a large document into the folder out/ as o.json and sends the
+  // signal once the export's temporary is there; *appeared says whether
+  // it was.
+  ToolRun InterruptedExport(int signal, bool* appeared) {
+    RegisterBundledTemplate();
+    fs::create_directories(Path("out"));
+    WriteFile(Path("big.kuv"), BigDocument(400000));
+    const pid_t child =
+        Start({"export", Path("big.kuv"), "--format", "json", "-o", Path("out/o.json")}, Streams());
+    *appeared = child > 0 && TemporaryAppears(Path("out"), "o.json", child);
+    if (child > 0) ::kill(child, signal);
+    return Finish(child, Streams());
+  }
+};
+
+class Interrupt : public Interruption, public ::testing::WithParamInterface<int> {};
 
 TEST_P(Interrupt, ExportRemovesItsTemporaryAndExitsWith128PlusTheSignal) {
-  RegisterBundledTemplate();
   const std::string folder = Path("out");
-  fs::create_directories(folder);
-  WriteFile(Path("big.kuv"), BigDocument(400000));
-  const pid_t child =
-      Start({"export", Path("big.kuv"), "--format", "json", "-o", folder + "/o.json"}, Streams());
-  ASSERT_GT(child, 0);
-  const bool appeared = TemporaryAppears(folder, "o.json", child);
-  ::kill(child, GetParam());
-  const ToolRun run = Finish(child, Streams());
+  bool appeared = false;
+  const ToolRun run = InterruptedExport(GetParam(), &appeared);
   ASSERT_TRUE(appeared) << "the export ended before it could be interrupted: " << run.err;
   EXPECT_EQ(run.status, 128 + GetParam());
   EXPECT_FALSE(HoldsTemporary(folder));
@@ -80,17 +90,10 @@ INSTANTIATE_TEST_SUITE_P(Signals, Interrupt, ::testing::Values(SIGINT, SIGTERM))
 // A run killed outright (SIGKILL, or the machine stopping) cannot remove
 // its temporary; the next run that writes the same output does, once the
 // process that made it is gone, and leaves those of live processes alone.
-TEST_F(ToolTest, TemporaryOfAKilledRunIsRemovedByTheNextRun) {
-  RegisterBundledTemplate();
+TEST_F(Interruption, TemporaryOfAKilledRunIsRemovedByTheNextRun) {
   const std::string folder = Path("out");
-  fs::create_directories(folder);
-  WriteFile(Path("big.kuv"), BigDocument(400000));
-  const pid_t child =
-      Start({"export", Path("big.kuv"), "--format", "json", "-o", folder + "/o.json"}, Streams());
-  ASSERT_GT(child, 0);
-  const bool appeared = TemporaryAppears(folder, "o.json", child);
-  ::kill(child, SIGKILL);
-  const ToolRun killed = Finish(child, Streams());
+  bool appeared = false;
+  const ToolRun killed = InterruptedExport(SIGKILL, &appeared);
   ASSERT_TRUE(appeared) << "the export ended before it could be killed: " << killed.err;
   ASSERT_TRUE(HoldsTemporary(folder));
 
