@@ -9,8 +9,9 @@
 // Saying no. Every call that would change a document either does all that
 // it is asked or throws kuv::Refusal (a std::invalid_argument) whose what()
 // says why, and then has changed nothing. Reading and saving throw
-// kuv::Error with the code and message of the C interface; a document that
-// would not read back as it is in memory is refused by every save (Save,
+// kuv::Error with the code and message of the C interface (when Open cannot
+// open its file, with the system's reason too: Error::reason()); a document
+// that would not read back as it is in memory is refused by every save (Save,
 // Serialize, Write, DocumentWriter::Write) with Error code 5, whose message
 // names the object, table, row and field where it stops and why, before
 // anything is written. Look-ups answer std::optional.
