@@ -17,10 +17,11 @@ cmake --build --preset fuzz
 # The fuzzers add to their corpora; they get scratch copies so that the
 # repository stays as it is. Kept finds join the seeds.
 rm -rf "$work"
-mkdir -p "$work/reader" "$work/calls" "$work/artifacts"
+mkdir -p "$work/reader" "$work/calls" "$work/json_import" "$work/artifacts"
 cp fuzz/corpus/reader/* examples/* "$work/reader/"
 cp fuzz/corpus/calls/* "$work/calls/"
-for kind in reader calls; do
+cp fuzz/corpus/json_import/* "$work/json_import/"
+for kind in reader calls json_import; do
   if compgen -G "tests/data/regress/$kind/*" >/dev/null; then
     cp tests/data/regress/$kind/* "$work/$kind/"
   fi
@@ -39,15 +40,16 @@ if [[ -d /dev/shm && -w /dev/shm ]]; then export TMPDIR=/dev/shm; fi
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:malloc_context_size=8
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-# Call sequences may grow past their short seeds.
-declare -A options=([reader]="" [calls]="-max_len=4096")
+# Call sequences may grow past their short seeds; JSON has its own tokens.
+declare -A options=([reader]="" [calls]="-max_len=4096" [json_import]="")
+declare -A dictionaries=([reader]=fuzz/kuv.dict [calls]=fuzz/kuv.dict [json_import]=fuzz/json.dict)
 
 status=0
-for kind in reader calls; do
+for kind in reader calls json_import; do
   log=$work/$kind.log
   echo "fuzz_smoke: fuzz_$kind for ${seconds}s"
   if "$build/fuzz/fuzz_$kind" "$work/$kind" \
-      -dict=fuzz/kuv.dict -max_total_time="$seconds" -timeout=20 -detect_leaks=1 \
+      -dict="${dictionaries[$kind]}" -max_total_time="$seconds" -timeout=20 -detect_leaks=1 \
       -print_final_stats=1 -artifact_prefix="$work/artifacts/$kind-" ${options[$kind]} \
       >"$log" 2>&1; then
     grep -E '^(Done|stat::number_of_executed_units|stat::average_exec_per_sec)' "$log" || true

@@ -15,8 +15,8 @@ std::vector<std::string> BatchOutputPaths(const std::vector<std::string>& inputs
   if (folder.empty() || folder == "-") {
     throw UsageError("several files are written to a folder: name it with -o FOLDER");
   }
-  std::error_code error;
-  const fs::file_status status = fs::status(folder, error);
+  std::error_code ignored;
+  const fs::file_status status = fs::status(folder, ignored);
   const bool exists = fs::exists(status);
   if (exists && !fs::is_directory(status)) {
     throw UsageError("several files are written to a folder, and " + folder + " is not one");
@@ -36,11 +36,18 @@ std::vector<std::string> BatchOutputPaths(const std::vector<std::string>& inputs
     }
     outputs.push_back(output);
   }
-
-  if (!exists && !fs::create_directory(folder, error) && error) {
-    throw DataError("cannot create the folder " + folder + ": " + error.message());
-  }
   return outputs;
+}
+
+OutputFolder::OutputFolder(const std::string& path) : path_(path) {
+  std::error_code error;
+  made_ = fs::create_directory(path, error);
+  if (error) throw DataError("cannot create the folder " + path + ": " + error.message());
+}
+
+OutputFolder::~OutputFolder() {
+  std::error_code ignored;
+  if (made_ && fs::is_empty(path_, ignored) && !ignored) fs::remove(path_, ignored);
 }
 
 }  // namespace kuv::tool

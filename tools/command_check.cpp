@@ -4,14 +4,15 @@
 #include <exception>
 #include <iostream>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "commands.h"
 #include "content_walk.h"
+#include "failure_report.h"
 #include "input_source.h"
+#include "json_emitter.h"
 #include "kuv/document.hpp"
 #include "kuv/ordered_jobs.hpp"
 #include "strict_check.h"
@@ -23,7 +24,8 @@ namespace kuv::tool {
 namespace {
 
 struct FileReport {
-  std::string error;  // why the library could not read it; empty when read
+  std::string error;      // why the library could not read it; empty when read
+  std::string errorLine;  // the same with the file named once, for the text report
   std::size_t objects = 0;
   long long values = 0;
   StrictReport strict;
@@ -40,16 +42,6 @@ long long CountValues(const Document& document) {
     while (walk.Next(&item)) values += item.step == ContentStep::kValue;
   }
   return values;
-}
-
-std::string Problem(const std::exception_ptr& failure) {
-  try {
-    std::rethrow_exception(failure);
-  } catch (const std::exception& error) {
-    return error.what();
-  } catch (...) {
-    return "the file could not be read";
-  }
 }
 
 std::string Plural(long long count, const std::string& one, const std::string& many) {
@@ -74,7 +66,7 @@ std::string Described(const Finding& finding, Encoding encoding) {
 
 void PrintText(const std::string& file, const FileReport& report, Encoding encoding) {
   if (!report.error.empty()) {
-    std::cout << file << ": " << report.error << "\n";
+    std::cout << report.errorLine << "\n";
     return;
   }
   for (const Finding& finding : report.strict.findings) {
@@ -94,27 +86,55 @@ void PrintText(const std::string& file, const FileReport& report, Encoding encod
   }
 }
 
-nlohmann::json AsJson(const std::string& file, const FileReport& report, Encoding encoding) {
-  nlohmann::json entry = {{"file", file}, {"ok", report.ok()}};
+// One file's entry of the JSON report. File names and messages are shown
+// as UTF-8, whatever bytes they hold.
+void WriteJson(JsonEmitter& json, const std::string& file, const FileReport& report,
+               Encoding encoding) {
+  json.BeginObject();
+  json.Key("file");
+  json.String(DecodeForDisplay(file, Encoding::kUtf8));
+  json.Key("ok");
+  json.Bool(report.ok());
   if (!report.error.empty()) {
-    entry["error"] = report.error;
-    return entry;
+    json.Key("error");
+    json.String(DecodeForDisplay(report.error, Encoding::kUtf8));
+    json.EndObject();
+    return;
   }
-  entry["objects"] = report.objects;
-  entry["values"] = report.values;
-  nlohmann::json problems = nlohmann::json::array();
+  json.Key("objects");
+  json.Number(static_cast<long long>(report.objects));
+  json.Key("values");
+  json.Number(report.values);
+  json.Key("problems");
+  json.BeginArray();
   for (const Finding& finding : report.strict.findings) {
-    nlohmann::json problem = nlohmann::json::object();
-    if (!finding.object.empty()) problem["object"] = DecodeForDisplay(finding.object, encoding);
-    if (!finding.table.empty()) problem["table"] = DecodeForDisplay(finding.table, encoding);
-    if (finding.row > 0) problem["row"] = finding.row;
-    if (!finding.field.empty()) problem["field"] = DecodeForDisplay(finding.field, encoding);
-    problem["problem"] = finding.problem;
-    problems.push_back(std::move(problem));
+    json.BeginObject();
+    if (!finding.object.empty()) {
+      json.Key("object");
+      json.String(DecodeForDisplay(finding.object, encoding));
+    }
+    if (!finding.table.empty()) {
+      json.Key("table");
+      json.String(DecodeForDisplay(finding.table, encoding));
+    }
+    if (finding.row > 0) {
+      json.Key("row");
+      json.Number(static_cast<long long>(finding.row));
+    }
+    if (!finding.field.empty()) {
+      json.Key("field");
+      json.String(DecodeForDisplay(finding.field, encoding));
+    }
+    json.Key("problem");
+    json.String(finding.problem);
+    json.EndObject();
   }
-  entry["problems"] = std::move(problems);
-  if (report.strict.more > 0) entry["moreProblems"] = report.strict.more;
-  return entry;
+  json.EndArray();
+  if (report.strict.more > 0) {
+    json.Key("moreProblems");
+    json.Number(static_cast<long long>(report.strict.more));
+  }
+  json.EndObject();
 }
 
 }  // namespace
@@ -134,7 +154,14 @@ int RunCheck(const CheckOptions& options) {
   const bool json = options.format == "json";
   const std::vector<std::string>& files = options.files;
   std::vector<std::unique_ptr<FileReport>> reports(files.size());
-  nlohmann::json all = nlohmann::json::array();
+  // The JSON report is written file by file, as the text one is.
+  std::optional<JsonEmitter> report;
+  if (json) {
+    report.emplace(std::cout);
+    report->BeginObject();
+    report->Key("files");
+    report->BeginArray();
+  }
   bool allOk = true;
   RunOrderedJobs(
       files.size(), options.jobs,
@@ -152,19 +179,26 @@ int RunCheck(const CheckOptions& options) {
       },
       [&](std::size_t i, const std::exception_ptr& failure) {
         if (failure) {
+          const FailureReport failed = ReportFailureOf(files[i], failure);
           reports[i] = std::make_unique<FileReport>();
-          reports[i]->error = Problem(failure);
+          reports[i]->error = failed.message;
+          reports[i]->errorLine = failed.line;
         }
         allOk = allOk && reports[i]->ok();
         if (json) {
-          all.push_back(AsJson(files[i], *reports[i], options.encoding));
+          WriteJson(*report, files[i], *reports[i], options.encoding);
+          report->Flush();
         } else {
           PrintText(files[i], *reports[i], options.encoding);
-          std::cout.flush();
         }
+        std::cout.flush();
         reports[i].reset();
       });
-  if (json) std::cout << nlohmann::json{{"files", std::move(all)}}.dump(2) << "\n";
+  if (json) {
+    report->EndArray();
+    report->EndObject();
+    report->EndDocument();
+  }
   return allOk ? kExitSuccess : kExitDataError;
 }
 

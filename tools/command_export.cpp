@@ -14,6 +14,7 @@
 #include "commands.h"
 #include "content_walk.h"
 #include "csv_writer.h"
+#include "failure_report.h"
 #include "file_output.h"
 #include "input_source.h"
 #include "json_writer.h"
@@ -43,7 +44,7 @@ BusinessObject ChosenObject(const Document& document, const std::string& file,
   const std::optional<std::string> id = EncodeText(options.object, options.encoding);
   std::optional<BusinessObject> object;
   if (id) object = document.Find(*id);
-  if (!object) throw DataError("no object '" + options.object + "' in " + file);
+  if (!object) throw FileError(kExitDataError, file, "has no object '" + options.object + "'");
   return *object;
 }
 
@@ -98,7 +99,7 @@ std::string FileNamePart(std::string_view table, Encoding encoding) {
 BusinessObject CsvObject(const Document& document, const std::string& file,
                          const ExportOptions& options) {
   if (!options.object.empty()) return ChosenObject(document, file, options);
-  if (document.size() == 0) throw DataError(file + " holds no object");
+  if (document.size() == 0) throw FileError(kExitDataError, file, "holds no object");
   if (document.size() > 1) {
     // A few IDs show what --object takes; a document of thousands of
     // objects would otherwise fill the terminal.
@@ -112,7 +113,8 @@ BusinessObject CsvObject(const Document& document, const std::string& file,
     if (document.size() > kShownIds) {
       listed += " and " + std::to_string(document.size() - kShownIds) + " more";
     }
-    throw UsageError(file + " holds several objects; choose one with --object (" + listed + ")");
+    throw FileError(kExitUsageError, file,
+                    "holds several objects; choose one with --object (" + listed + ")");
   }
   return document.objects()[0];
 }
@@ -176,23 +178,11 @@ void ExportOne(const std::string& file, const std::string& output, const ExportO
   target.Commit();
 }
 
-// Says why one file of a batch failed; the exit status it calls for.
-ExitStatus ReportFailure(const std::string& file, const std::exception_ptr& failure) {
-  try {
-    std::rethrow_exception(failure);
-  } catch (const ToolError& error) {
-    std::cerr << "kuv: " << file << ": " << error.what() << "\n";
-    return error.status();
-  } catch (const std::exception& error) {
-    std::cerr << "kuv: " << file << ": " << error.what() << "\n";
-  }
-  return kExitDataError;
-}
-
 int ExportBatch(const ExportOptions& options) {
   const std::vector<std::string>& files = options.files;
   const std::vector<std::string> outputs =
       BatchOutputPaths(files, options.output, "." + options.format);
+  const OutputFolder folder(options.output);
   EnsureTemplateRegistered(std::cerr);
   ProgressBar progress("exporting", static_cast<long long>(files.size()));
   int status = kExitSuccess;
@@ -202,7 +192,9 @@ int ExportBatch(const ExportOptions& options) {
       [&](std::size_t i, const std::exception_ptr& failure) {
         if (failure) {
           progress.Clear();
-          status = std::max<int>(status, ReportFailure(files[i], failure));
+          const FailureReport report = ReportFailureOf(files[i], failure);
+          std::cerr << "kuv: " << report.line << "\n";
+          status = std::max<int>(status, report.status);
         }
         progress.Update(static_cast<long long>(i) + 1);
       });

@@ -7,8 +7,6 @@
 // objects whatever the size of the JSON.
 #include <iostream>
 #include <optional>
-#include <set>
-#include <string>
 
 #include "commands.h"
 #include "counting_input.h"
@@ -40,29 +38,12 @@ int RunImport(const ImportOptions& options) {
   ObjectPipeline objects(json);
   DocumentWriter writer(out.stream());
   std::optional<Template> definitions;
-  std::set<std::string> placedIds;
+  ObjectImporter importer(options.encoding, [&definitions]() -> const Template& {
+    if (!definitions) definitions = OpenRegisteredTemplate();
+    return *definitions;
+  });
   while (const std::optional<ReadObject> read = objects.Next()) {
-    const ObjectContent* const object = &read->object;
-    Document own;
-    if (read->formatVersion >= 2) {
-      ImportExactly(own, *object, options.encoding);
-      // Refused before anything of it is written, by the check every save
-      // makes, so that the reason reaches the user in the tool's words.
-      if (const std::optional<ReadBackProblem> problem = own.FindReadBackProblem()) {
-        throw DataError(DecodeForDisplay(problem->where, options.encoding) + ": " +
-                        DecodeForDisplay(problem->why, options.encoding));
-      }
-    } else {
-      // Objects built as through the C interface, which gives an ID to one
-      // object of a document only.
-      if (!placedIds.insert(object->header.id).second) {
-        throw DataError(Where(object->header.id, options.encoding) +
-                        ": the ID is given to more than one object");
-      }
-      if (!definitions) definitions = OpenRegisteredTemplate();
-      ImportPlaced(own, *definitions, *object, options.encoding);
-    }
-    writer.Write(own.objects()[0]);
+    importer.Import(read->object, read->formatVersion, writer);
   }
   try {
     writer.Finish();

@@ -7,50 +7,41 @@
 
 #include <cstdio>
 #include <iostream>
-#include <streambuf>
-#include <vector>
+#include <optional>
 
-#include "platform/output_file.h"
+#include "chunk_buffer.h"
+#include "kuv/output_file.hpp"
+#include "standard_output.h"
 #include "tool_error.h"
 
 namespace kuv::tool {
 
 // Hands what the command writes to the output file in large chunks, so
-// that no output is ever held in memory whole.
-class FileOutput::Buffer : public std::streambuf {
+// that no output is ever held in memory whole, and keeps the first
+// failure, which the stream cannot carry, for Commit to report.
+class FileOutput::Buffer : public ChunkBuffer {
  public:
-  explicit Buffer(platform::OutputFile* file) : file_(file), chunk_(kChunkBytes) {
-    setp(chunk_.data(), chunk_.data() + chunk_.size());
-  }
+  explicit Buffer(OutputFile* file)
+      : ChunkBuffer([this, file](const char* data, std::size_t size) {
+          try {
+            file->Write(data, size);
+            return true;
+          } catch (const Error& error) {
+            if (!failure_) failure_ = error;
+            return false;
+          }
+        }) {}
 
- protected:
-  int_type overflow(int_type c) override {
-    if (!Drain()) return traits_type::eof();
-    if (!traits_type::eq_int_type(c, traits_type::eof())) {
-      *pptr() = traits_type::to_char_type(c);
-      pbump(1);
-    }
-    return traits_type::not_eof(c);
-  }
-  int sync() override { return Drain() ? 0 : -1; }
+  const std::optional<Error>& failure() const { return failure_; }
 
  private:
-  static constexpr std::size_t kChunkBytes = 64 * 1024;
-
-  bool Drain() {
-    const auto size = static_cast<std::size_t>(pptr() - pbase());
-    setp(chunk_.data(), chunk_.data() + chunk_.size());
-    return size == 0 || file_->Write(chunk_.data(), size);
-  }
-
-  platform::OutputFile* file_;
-  std::vector<char> chunk_;
+  std::optional<Error> failure_;
 };
 
 namespace {
 
-ToolError CannotWrite(const std::string& path, const std::string& why) {
-  return DataError("cannot write " + path + (why.empty() ? "" : ": " + why));
+ToolError CannotWrite(const std::string& path, const Error& error) {
+  return DataError("cannot write " + path + (error.reason().empty() ? "" : ": " + error.reason()));
 }
 
 }  // namespace
@@ -64,13 +55,13 @@ FileOutput::FileOutput(const std::string& path) : target_(path), stdout_(std::co
 #endif
     return;
   }
-  std::string whyNot;
-  {
+  try {
     const InterruptsHeld held;
-    file_ = platform::BeginOutputFile(path, &whyNot);
-    if (file_) temporary_ = std::make_unique<RegisteredTemporary>(file_->TemporaryPath());
+    file_ = std::make_unique<OutputFile>(path);
+    temporary_ = std::make_unique<RegisteredTemporary>(file_->temporary_path());
+  } catch (const Error& error) {
+    throw CannotWrite(path, error);
   }
-  if (!file_) throw CannotWrite(path, whyNot);
   buffer_ = std::make_unique<Buffer>(file_.get());
   fileStream_ = std::make_unique<std::ostream>(buffer_.get());
 }
@@ -87,11 +78,17 @@ FileOutput::~FileOutput() {
 void FileOutput::Commit() {
   if (!file_) {
     stdout_.flush();
-    if (!stdout_) throw DataError("cannot write to standard output");
+    if (!stdout_) throw DataError(StandardOutputFailure());
     return;
   }
   fileStream_->flush();
-  if (!*fileStream_ || !file_->Commit()) throw CannotWrite(target_, file_->WhyFailed());
+  if (buffer_->failure()) throw CannotWrite(target_, *buffer_->failure());
+  if (!*fileStream_) throw DataError("cannot write " + target_);
+  try {
+    file_->Commit();
+  } catch (const Error& error) {
+    throw CannotWrite(target_, error);
+  }
   temporary_->Release();
 }
 

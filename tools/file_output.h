@@ -1,9 +1,9 @@
 // Where a command writes its result: standard output, or a file stored by
-// the rules a document's save follows. A file appears only once it is
-// complete, so that a failed run leaves no partial file behind (and an
-// existing file as it was); a link has the file it leads to replaced and
-// stays a link; a device or named pipe is written in place; a read-only
-// file or a folder is refused.
+// the rules a document's save follows (kuv/output_file.hpp). A file
+// appears only once it is complete, so that a failed run leaves no partial
+// file behind (and an existing file as it was); a link has the file it
+// leads to replaced and stays a link; a device or named pipe is written in
+// place; a read-only file or a folder is refused.
 #ifndef KUV_TOOLS_FILE_OUTPUT_H_
 #define KUV_TOOLS_FILE_OUTPUT_H_
 
@@ -12,10 +12,7 @@
 #include <string>
 
 #include "interrupt_cleanup.h"
-
-namespace kuv::platform {
-class ExplainedOutputFile;
-}
+#include "kuv/output_file.hpp"
 
 namespace kuv::tool {
 
@@ -39,8 +36,8 @@ class FileOutput {
   class Buffer;
 
   std::string target_;
-  std::unique_ptr<platform::ExplainedOutputFile> file_;  // null for standard output
-  std::unique_ptr<RegisteredTemporary> temporary_;       // removed if we are interrupted
+  std::unique_ptr<OutputFile> file_;                // null for standard output
+  std::unique_ptr<RegisteredTemporary> temporary_;  // removed if we are interrupted
   std::unique_ptr<Buffer> buffer_;
   std::unique_ptr<std::ostream> fileStream_;
   std::ostream& stdout_;

@@ -7,10 +7,13 @@
 #include <io.h>
 #endif
 
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <system_error>
 
 #include "tool_error.h"
 
@@ -28,6 +31,23 @@ bool IsStream(const std::string& path) {
          || (info.st_mode & S_IFMT) == S_IFSOCK
 #endif
       ;
+}
+
+// Opens path for reading, or says why it cannot be read: the system's
+// reason, taken as the open fails.
+std::unique_ptr<std::ifstream> OpenForReading(const std::string& path) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) {
+    throw DataError("cannot read " + path + ": " + std::generic_category().message(EISDIR));
+  }
+  errno = 0;
+  auto in = std::make_unique<std::ifstream>(path, std::ios::binary);
+  if (!*in) {
+    const int error = errno;
+    throw DataError("cannot read " + path +
+                    (error != 0 ? ": " + std::generic_category().message(error) : ""));
+  }
+  return in;
 }
 
 std::string ReadAll(std::istream& in, const std::string& name) {
@@ -48,9 +68,7 @@ std::string ReadInputBytes(const std::string& path) {
     std::cin.tie(nullptr);
     return ReadAll(std::cin, "standard input");
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw DataError("cannot read " + path);
-  return ReadAll(in, path);
+  return ReadAll(*OpenForReading(path), path);
 }
 
 std::istream& InputStream::stream() const { return file ? *file : std::cin; }
@@ -64,8 +82,7 @@ InputStream OpenInputStream(const std::string& path) {
     std::cin.tie(nullptr);
     return input;
   }
-  input.file = std::make_unique<std::ifstream>(path, std::ios::binary);
-  if (!*input.file) throw DataError("cannot read " + path);
+  input.file = OpenForReading(path);
   struct stat info;
   if (::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG) {
     input.size = static_cast<std::uint64_t>(info.st_size);

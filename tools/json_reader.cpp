@@ -391,6 +391,10 @@ class ObjectEncoder {
 
 }  // namespace
 
+void EncodeObjectTexts(ObjectContent& object, Encoding encoding, int formatVersion) {
+  ObjectEncoder(encoding, formatVersion >= 2 ? kExactRules : kPlacedRules).Encode(object);
+}
+
 JsonObjectReader::JsonObjectReader(std::istream& in, Encoding encoding)
     : parser_(in), encoding_(encoding) {}
 
@@ -411,14 +415,18 @@ std::optional<ObjectContent> JsonObjectReader::Next() {
       throw DataError("JSON objects[" + std::to_string(index) + "]: must be an object");
     }
     ObjectContent raw = RawObjectReader(parser_, index).Read();
-    if (versionGiven_) return Encoded(std::move(raw));
+    if (versionGiven_) {
+      EncodeObjectTexts(raw, encoding_, formatVersion_);
+      return raw;
+    }
     waiting_.push_back(std::move(raw));
   }
   if (nextWaiting_ == waiting_.size()) return std::nullopt;
   const std::size_t index = nextWaiting_++;
   ObjectContent raw = std::move(waiting_[index]);
   waiting_[index] = ObjectContent();
-  return Encoded(std::move(raw));
+  EncodeObjectTexts(raw, encoding_, formatVersion_);
+  return raw;
 }
 
 void JsonObjectReader::ReadUntilObjects() {
@@ -464,11 +472,6 @@ void JsonObjectReader::ReadRootMember(const std::string& key) {
   } else {
     parser_.SkipValue();
   }
-}
-
-ObjectContent JsonObjectReader::Encoded(ObjectContent raw) const {
-  ObjectEncoder(encoding_, formatVersion_ >= 2 ? kExactRules : kPlacedRules).Encode(raw);
-  return raw;
 }
 
 }  // namespace kuv::tool

@@ -16,6 +16,14 @@
 
 namespace kuv::tool {
 
+// Encodes the texts of an object read from JSON (UTF-8) for the document,
+// in place, checking each where it stands: by the rules of a document
+// rebuilt exactly for format version 2, by the stricter ones of objects
+// built value by value for version 1. Throws a ToolError naming the
+// object, table and field of a text the encoding or the format cannot
+// hold.
+void EncodeObjectTexts(ObjectContent& object, Encoding encoding, int formatVersion);
+
 class JsonObjectReader {
  public:
   JsonObjectReader(std::istream& in, Encoding encoding);
@@ -36,7 +44,6 @@ class JsonObjectReader {
   void ReadUntilObjects();
   void ReadAfterObjects();
   void ReadRootMember(const std::string& key);
-  ObjectContent Encoded(ObjectContent raw) const;
 
   JsonPullParser parser_;
   Encoding encoding_;
@@ -44,13 +51,11 @@ class JsonObjectReader {
   bool versionGiven_ = false;
   bool started_ = false;
   bool inObjects_ = false;
-  bool objectsSeen_ = false;
   std::size_t index_ = 0;  // of the next object in the array
   // Objects read before the version was known, kept as read (in UTF-8)
   // until the end of the JSON says by which rules they are encoded.
   std::vector<ObjectContent> waiting_;
   std::size_t nextWaiting_ = 0;
-  bool waitingReady_ = false;
 };
 
 }  // namespace kuv::tool

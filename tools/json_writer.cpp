@@ -1,151 +1,15 @@
 #include "json_writer.h"
 
-#include <cstring>
-#include <initializer_list>
 #include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "content_walk.h"
-#include "json_text.h"
+#include "json_emitter.h"
 #include "tool_error.h"
 
 namespace kuv::tool {
-
-// A streaming JSON writer with two-space indentation. It keeps one flag per
-// open container instead of recursing. Containers deeper than kMaxIndent
-// levels are written on one line, so that deeply nested tables cost little
-// more than their text.
-class JsonDocumentWriter::Emitter {
- public:
-  explicit Emitter(std::ostream& out) : out_(out) { buffer_.reserve(kFlushAt + 4096); }
-
-  void BeginObject() {
-    Element();
-    buffer_ += '{';
-    hasMembers_.push_back(false);
-  }
-  void BeginArray() {
-    Element();
-    buffer_ += '[';
-    hasMembers_.push_back(false);
-  }
-  void EndObject() { Close('}'); }
-  void EndArray() { Close(']'); }
-
-  void Key(std::string_view key) {
-    Element();
-    Quoted(key);
-    buffer_ += ": ";
-    afterKey_ = true;
-  }
-  void String(std::string_view text) {
-    Element();
-    Quoted(text);
-  }
-  void Number(long long number) {
-    Element();
-    buffer_ += std::to_string(number);
-  }
-  // A small object written on one line, as one element.
-  void FlatObject(std::initializer_list<std::pair<std::string_view, std::string_view>> members) {
-    Element();
-    buffer_ += '{';
-    bool first = true;
-    for (const auto& [key, text] : members) {
-      if (!first) buffer_ += ", ";
-      first = false;
-      Quoted(key);
-      buffer_ += ": ";
-      Quoted(text);
-    }
-    buffer_ += '}';
-  }
-
-  // The same for an object of two members, in one copy when neither text
-  // needs escaping, as most values do not. The keys are the writer's own.
-  void FlatPair(std::string_view firstKey, std::string_view first, std::string_view secondKey,
-                std::string_view second) {
-    if (!IsPlain(first) || !IsPlain(second)) {
-      FlatObject({{firstKey, first}, {secondKey, second}});
-      return;
-    }
-    Element();
-    const std::size_t at = buffer_.size();
-    buffer_.resize(at + 16 + firstKey.size() + first.size() + secondKey.size() + second.size());
-    char* out = buffer_.data() + at;
-    const auto put = [&out](std::string_view text) {
-      if (!text.empty()) std::memcpy(out, text.data(), text.size());
-      out += text.size();
-    };
-    put("{\"");
-    put(firstKey);
-    put("\": \"");
-    put(first);
-    put("\", \"");
-    put(secondKey);
-    put("\": \"");
-    put(second);
-    put("\"}");
-  }
-
-  void EndDocument() {
-    buffer_ += '\n';
-    Flush();
-  }
-
-  void Flush() {
-    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-    buffer_.clear();
-  }
-
- private:
-  static constexpr std::size_t kFlushAt = 1 << 16;
-  static constexpr std::size_t kMaxIndent = 32;
-
-  void NewLine() {
-    if (hasMembers_.size() > kMaxIndent) return;
-    buffer_ += '\n';
-    buffer_.append(2 * hasMembers_.size(), ' ');
-  }
-
-  void Element() {
-    if (buffer_.size() >= kFlushAt) Flush();
-    if (afterKey_) {
-      afterKey_ = false;
-      return;
-    }
-    if (hasMembers_.empty()) return;
-    if (hasMembers_.back()) buffer_ += hasMembers_.size() > kMaxIndent ? ", " : ",";
-    hasMembers_.back() = true;
-    NewLine();
-  }
-
-  void Close(char bracket) {
-    const bool hadMembers = hasMembers_.back();
-    hasMembers_.pop_back();
-    if (hadMembers) NewLine();
-    buffer_ += bracket;
-  }
-
-  static bool IsPlain(std::string_view text) {
-    bool plain = true;
-    for (const char c : text) {
-      const auto byte = static_cast<unsigned char>(c);
-      plain &= byte >= 0x20 && byte != '"' && byte != '\\';
-    }
-    return plain;
-  }
-
-  // The text is UTF-8 already.
-  void Quoted(std::string_view text) { AppendJsonString(text, &buffer_); }
-
-  std::ostream& out_;
-  std::string buffer_;
-  std::vector<bool> hasMembers_;
-  bool afterKey_ = false;
-};
 
 namespace {
 
@@ -210,7 +74,7 @@ enum class RowState { kNone, kInValues, kInTables };
 }  // namespace
 
 JsonDocumentWriter::JsonDocumentWriter(std::ostream& out, Encoding encoding)
-    : emitter_(std::make_unique<Emitter>(out)), encoding_(encoding) {
+    : emitter_(std::make_unique<JsonEmitter>(out)), encoding_(encoding) {
   emitter_->BeginObject();
   emitter_->Key("format");
   emitter_->String(kJsonFormatName);
@@ -223,7 +87,7 @@ JsonDocumentWriter::JsonDocumentWriter(std::ostream& out, Encoding encoding)
 JsonDocumentWriter::~JsonDocumentWriter() = default;
 
 void JsonDocumentWriter::WriteObject(const BusinessObject& object) {
-  Emitter& json = *emitter_;
+  JsonEmitter& json = *emitter_;
   const Decoder decode(encoding_, object.id());
 
   json.BeginObject();

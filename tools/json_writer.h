@@ -19,6 +19,7 @@
 #include <ostream>
 #include <string>
 
+#include "json_emitter.h"
 #include "kuv/document.hpp"
 #include "kuv/text.hpp"
 #include "progress_bar.h"
@@ -47,8 +48,7 @@ class JsonDocumentWriter {
   void set_progress(ProgressBar* progress) { progress_ = progress; }
 
  private:
-  class Emitter;
-  std::unique_ptr<Emitter> emitter_;
+  std::unique_ptr<JsonEmitter> emitter_;
   Encoding encoding_;
   ProgressBar* progress_ = nullptr;
   long long valuesWritten_ = 0;

@@ -1,5 +1,6 @@
 // The kuv command line: subcommands, their options, and the exit statuses.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cctype>
 #include <exception>
 #include <iostream>
@@ -10,6 +11,7 @@
 #include "commands.h"
 #include "interrupt_cleanup.h"
 #include "kuv/ordered_jobs.hpp"
+#include "standard_output.h"
 #include "tool_error.h"
 
 namespace {
@@ -39,12 +41,33 @@ void AddEncodingOption(CLI::App* command, Encoding* encoding) {
       ->default_str("cp1252");
 }
 
+// A count of jobs: a whole number of at least 1, written in digits alone.
+// More jobs than files add nothing, so a huge count is taken as a large one.
+unsigned JobCount(const std::string& text) {
+  constexpr unsigned kMostJobs = 1u << 20;
+  unsigned count = 0;
+  bool digits = !text.empty();
+  for (const char c : text) {
+    if (c < '0' || c > '9') {
+      digits = false;
+      break;
+    }
+    count = std::min(kMostJobs, count * 10 + static_cast<unsigned>(c - '0'));
+  }
+  if (!digits || count == 0) {
+    throw CLI::ValidationError("--jobs takes a whole number of at least 1, not '" + text + "'");
+  }
+  return count;
+}
+
 // Files handled at once; one per core unless told otherwise.
 void AddJobsOption(CLI::App* command, unsigned* jobs) {
   *jobs = kuv::DefaultJobCount();
   command
-      ->add_option("-j,--jobs", *jobs, "How many files to handle at once (default: one per core)")
-      ->check(CLI::PositiveNumber)
+      ->add_option_function<std::string>(
+          "-j,--jobs", [jobs](const std::string& text) { *jobs = JobCount(text); },
+          "How many files to handle at once (default: one per core)")
+      ->type_name("N")
       ->default_str(std::to_string(*jobs));
 }
 
@@ -53,7 +76,7 @@ void AddJobsOption(CLI::App* command, unsigned* jobs) {
 bool StandardOutputWritten() {
   std::cout.flush();
   if (std::cout) return true;
-  std::cerr << "kuv: cannot write to standard output\n";
+  std::cerr << "kuv: " << kuv::tool::StandardOutputFailure() << "\n";
   return false;
 }
 
@@ -62,6 +85,7 @@ bool StandardOutputWritten() {
 int main(int argc, char** argv) {
   using namespace kuv::tool;
   InstallInterruptCleanup();
+  KeepStandardOutputReason();
 
   CLI::App app{"kuv: read, check and convert well-data interchange documents", "kuv"};
   app.require_subcommand(1);

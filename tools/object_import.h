@@ -3,6 +3,8 @@
 #ifndef KUV_TOOLS_OBJECT_IMPORT_H_
 #define KUV_TOOLS_OBJECT_IMPORT_H_
 
+#include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -30,6 +32,27 @@ void ImportExactly(Document& document, const ObjectContent& object, Encoding enc
 // a value has no place, or what was built is not what the JSON describes.
 void ImportPlaced(Document& document, const Template& definitions, const ObjectContent& object,
                   Encoding encoding);
+
+// What kuv import does with each object it reads: builds it in a document
+// of its own by its JSON's format version, refuses it unless it would read
+// back as built, and writes it.
+class ObjectImporter {
+ public:
+  // definitions gives the template's definitions, asked for when the first
+  // object of format version 1 needs them; what it returns must outlive
+  // the importer.
+  ObjectImporter(Encoding encoding, std::function<const Template&()> definitions);
+
+  // Throws a ToolError naming the object, table and field of what cannot
+  // be taken, before anything of the object is written.
+  void Import(const ObjectContent& object, int formatVersion, DocumentWriter& writer);
+
+ private:
+  Encoding encoding_;
+  std::function<const Template&()> definitions_;
+  const Template* placedOn_ = nullptr;
+  std::set<std::string> placedIds_;  // the IDs of the objects built value by value
+};
 
 }  // namespace kuv::tool
 

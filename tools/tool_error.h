@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace kuv::tool {
 
@@ -15,12 +16,16 @@ enum ExitStatus : int {
 
 class ToolError : public std::runtime_error {
  public:
-  ToolError(ExitStatus status, const std::string& message)
-      : std::runtime_error(message), status_(status) {}
+  ToolError(ExitStatus status, const std::string& message, std::string subject = {})
+      : std::runtime_error(message), status_(status), subject_(std::move(subject)) {}
   ExitStatus status() const { return status_; }
+  // The file that the message names first, when it names one, so that a
+  // report on several files does not name it a second time.
+  const std::string& subject() const { return subject_; }
 
  private:
   ExitStatus status_;
+  std::string subject_;
 };
 
 inline ToolError DataError(const std::string& message) {
@@ -28,6 +33,10 @@ inline ToolError DataError(const std::string& message) {
 }
 inline ToolError UsageError(const std::string& message) {
   return ToolError(kExitUsageError, message);
+}
+// A failure of file, said with the file first: "doc.kuv holds no object".
+inline ToolError FileError(ExitStatus status, const std::string& file, const std::string& what) {
+  return ToolError(status, file + " " + what, file);
 }
 
 }  // namespace kuv::tool

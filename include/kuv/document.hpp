@@ -9,8 +9,9 @@
 // Saying no. Every call that would change a document either does all that
 // it is asked or throws kuv::Refusal (a std::invalid_argument) whose what()
 // says why, and then has changed nothing. Reading and saving throw
-// kuv::Error with the code and message of the C interface; a document that
-// would not read back as it is in memory is refused by every save (Save,
+// kuv::Error with the code and message of the C interface (when Open cannot
+// open its file, with the system's reason too: Error::reason()); a document
+// that would not read back as it is in memory is refused by every save (Save,
 // Serialize, Write, DocumentWriter::Write) with Error code 5, whose message
 // names the object, table, row and field where it stops and why, before
 // anything is written. Look-ups answer std::optional.
@@ -86,15 +87,39 @@ enum class ErrorCode : int {
   kTemplateVersion = 7,  // "The standard.kvt version is out of date. ..."
 };
 
-// A failed read, save or template check: the code, and the message exactly
-// as KuvOpen, KuvSave and KuvAttach hand it out ("Error : ...").
+// What kept the system from opening or writing a file, for a host that
+// answers each kind in its own way (Python's FileNotFoundError, say).
+enum class FileProblem : int {
+  kNone = 0,          // the error did not come from the system
+  kNotFound,          // no such file, or a folder on its path is missing
+  kIsFolder,          // a folder where a file was wanted
+  kPermissionDenied,  // no access, or a read-only file
+  kInUse,             // another program holds it
+  kNotAFile,          // a device, pipe or socket where a file was wanted
+  kOther,             // anything else the system reported
+};
+
+// A failed read, save or template check: the code, and the message as
+// KuvOpen, KuvSave and KuvAttach hand it out ("Error : ..."). When the
+// system refused a file, what() adds its reason in parentheses, and
+// file_problem() and reason() give it apart:
+//   "Error : Failed to open input file.: /data/well.kuv (No such file or directory)"
+// The C interface's message is what() up to the parenthesis.
 class KUV_DOCUMENT_API Error : public std::runtime_error {
  public:
   Error(ErrorCode code, const std::string& message);
+  Error(ErrorCode code, const std::string& message, FileProblem problem, const std::string& reason);
   ErrorCode code() const noexcept { return code_; }
+  // kNone unless the system refused a file.
+  FileProblem file_problem() const noexcept { return problem_; }
+  // The system's reason in a few words ("No such file or directory",
+  // "another program is using it"); empty unless the system refused a file.
+  const std::string& reason() const noexcept { return reason_; }
 
  private:
   ErrorCode code_;
+  FileProblem problem_ = FileProblem::kNone;
+  std::string reason_;
 };
 
 // A call refused; the document is as it was. what() says what was refused
@@ -367,7 +392,9 @@ class KUV_DOCUMENT_API Document {
   Document& operator=(const Document&) = delete;
 
   // Reads the document at path. Throws Error with code 1 when the file
-  // cannot be opened, 2, 3, 4 or 6 when it cannot be read.
+  // cannot be opened (its file_problem() and reason() say why: missing, a
+  // folder, no access, held by another program), 2, 3, 4 or 6 when it
+  // cannot be read.
   static Document Open(const std::string& path);
   // Reads a document from its bytes, with the same errors but 1.
   static Document Parse(std::string_view bytes);

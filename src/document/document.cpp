@@ -11,6 +11,7 @@
 #include "core/template_definitions.h"
 #include "document/checked_text.h"
 #include "document/current_date.h"
+#include "document/file_failure.h"
 #include "document/memory_files.h"
 #include "document/put_positions.h"
 #include "io/error_info.h"
@@ -71,9 +72,12 @@ Document Document::Open(const std::string& path, std::vector<ReadNote>* notes) {
   Document document;
   document.read_ = true;
   CErrorInfo error;
+  platform::FileFailure whyNotOpened;
   // The file is let go as soon as it is read.
   io::LoadStore(platform::DefaultPlatform(), *document.store_, error, path,
-                platform::Sharing::kShared, notes);
+                platform::Sharing::kShared, notes, &whyNotOpened);
+  if (error.code == kErrorOpenInput)
+    throw document::FileError(ErrorCode::kOpenInput, path, whyNotOpened);
   if (error.code != kNoError) Throw(error);
   return document;
 }

@@ -15,9 +15,10 @@ namespace kuv::io {
 std::unique_ptr<platform::InputFile> LoadStore(platform::Platform& platform, CObjectStore& store,
                                                CErrorInfo& error, const std::string& path,
                                                platform::Sharing sharing,
-                                               std::vector<ReadNote>* notes) {
+                                               std::vector<ReadNote>* notes,
+                                               platform::FileFailure* whyNotOpened) {
   store.Clear();
-  std::unique_ptr<platform::InputFile> file = platform.OpenInput(path, sharing);
+  std::unique_ptr<platform::InputFile> file = platform.OpenInput(path, sharing, whyNotOpened);
   if (!file) {
     error.SetError(kErrorOpenInput, path.c_str());
     return nullptr;

@@ -14,14 +14,16 @@
 namespace kuv::io {
 
 // Clears store, opens path with the given sharing and reads it. Records
-// error 1 with the path and returns null when the file cannot be opened;
+// error 1 with the path and returns null when the file cannot be opened,
+// with *whyNotOpened (when given) set to the system's reason;
 // otherwise returns the open file, which still holds its sharing: a caller
 // that keeps the document's file open keeps it, others let it go. Reading
 // errors are recorded in error; what was read before one stays in store.
 std::unique_ptr<platform::InputFile> LoadStore(platform::Platform& platform, CObjectStore& store,
                                                CErrorInfo& error, const std::string& path,
                                                platform::Sharing sharing,
-                                               std::vector<ReadNote>* notes = nullptr);
+                                               std::vector<ReadNote>* notes = nullptr,
+                                               platform::FileFailure* whyNotOpened = nullptr);
 
 // Writes store to path, as a text file of this platform, through a
 // replacement that takes the target's place only once it is complete and

@@ -13,35 +13,35 @@
 
 namespace kuv::platform {
 
-inline std::unique_ptr<ExplainedOutputFile> Refused(std::string* whyNot, std::string why) {
+inline std::unique_ptr<ExplainedOutputFile> Refused(FileFailure* whyNot, FileFailure why) {
   if (whyNot != nullptr) *whyNot = std::move(why);
   return nullptr;
 }
 
 // A file replaced through a temporary beside it; right after a failure,
-// lastReason gives the system's reason for it in a few words.
+// lastFailure gives the system's reason for it.
 class ExplainedReplacement : public ExplainedOutputFile {
  public:
-  using LastReason = std::string (*)();
+  using LastFailure = FileFailure (*)();
 
-  ExplainedReplacement(std::unique_ptr<OutputFile> file, LastReason lastReason)
-      : file_(std::move(file)), lastReason_(lastReason) {}
+  ExplainedReplacement(std::unique_ptr<OutputFile> file, LastFailure lastFailure)
+      : file_(std::move(file)), lastFailure_(lastFailure) {}
   bool Write(const char* data, std::size_t size) override {
     return Noted(file_->Write(data, size));
   }
   bool Commit() override { return Noted(file_->Commit()); }
-  std::string WhyFailed() const override { return why_; }
+  FileFailure WhyFailed() const override { return why_; }
   std::string TemporaryPath() const override { return file_->TemporaryPath(); }
 
  private:
   bool Noted(bool ok) {
-    if (!ok && why_.empty()) why_ = lastReason_();
+    if (!ok && why_.problem == FileProblem::kNone) why_ = lastFailure_();
     return ok;
   }
 
   std::unique_ptr<OutputFile> file_;
-  LastReason lastReason_;
-  std::string why_;  // of the first failure
+  LastFailure lastFailure_;
+  FileFailure why_;  // of the first failure
 };
 
 }  // namespace kuv::platform

@@ -35,6 +35,23 @@ class InputFile {
   virtual long long Read(char* buffer, std::size_t size) = 0;
 };
 
+// What kept a file from being opened or written, in terms every system
+// shares, with the system's reason in a few words for the user's message
+// ("No such file or directory", "another program is using it").
+enum class FileProblem {
+  kNone,              // nothing failed
+  kNotFound,          // no such file, or a folder on its path is missing
+  kIsFolder,          // a folder where a file was wanted
+  kPermissionDenied,  // no access, or a read-only file
+  kInUse,             // another program holds it
+  kNotAFile,          // a device, pipe or socket where a file was wanted
+  kOther,
+};
+struct FileFailure {
+  FileProblem problem = FileProblem::kNone;
+  std::string reason;
+};
+
 // How an input file is shared with other openers while it is open.
 enum class Sharing {
   kShared,     // others may read it too
@@ -93,8 +110,13 @@ class Platform {
   virtual LocalTime CurrentLocalTime() = 0;
 
   // Opens an existing file for reading with the given sharing; null when
-  // it cannot be opened (missing, a folder, no access, shared elsewhere).
-  virtual std::unique_ptr<InputFile> OpenInput(const std::string& path, Sharing sharing) = 0;
+  // it cannot be opened (missing, a folder, no access, shared elsewhere),
+  // and then *failure, when given, says why.
+  virtual std::unique_ptr<InputFile> OpenInput(const std::string& path, Sharing sharing,
+                                               FileFailure* failure) = 0;
+  std::unique_ptr<InputFile> OpenInput(const std::string& path, Sharing sharing) {
+    return OpenInput(path, sharing, nullptr);
+  }
 
   // Starts replacing path (created when missing); null when the target
   // cannot be written (missing folder, no permission, held by another

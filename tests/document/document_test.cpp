@@ -138,7 +138,11 @@ TEST(Document, ReadingErrorsCarryTheCodeAndMessageOfTheCInterface) {
     ADD_FAILURE();
   } catch (const Error& error) {
     EXPECT_EQ(error.code(), ErrorCode::kOpenInput);
-    EXPECT_EQ(std::string(error.what()), "Error : Failed to open input file.: " + missing);
+    EXPECT_EQ(error.file_problem(), FileProblem::kNotFound);
+    EXPECT_FALSE(error.reason().empty());
+    // The C interface's message, then the system's reason.
+    EXPECT_EQ(std::string(error.what()),
+              "Error : Failed to open input file.: " + missing + " (" + error.reason() + ")");
   }
 }
 

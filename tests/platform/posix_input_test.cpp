@@ -1,6 +1,7 @@
 #ifndef _WIN32  // FIFOs and devices of POSIX
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "frame/library_state.h"
 #include "kuv/kuv.h"
@@ -28,6 +29,44 @@ TEST(PosixInput, RefusesWhatIsNotARegularFile) {
   char* message = nullptr;
   EXPECT_EQ(KuvOpen(fifo.c_str(), &message, 1), 0);
   EXPECT_EQ(std::string(message), "Error : Failed to open input file.: " + fifo);
+}
+
+// Why a file cannot be opened, in terms every system shares and the
+// system's words.
+TEST(PosixInput, SaysWhyAFileCannotBeOpened) {
+  testing::ScratchFolder folder;
+  const std::string path = folder.File("doc.kuv");
+  ASSERT_TRUE(testing::WriteFileBytes(path, "<?xml?><KUV Version='2.0'>\n</KUV>\n"));
+  platform::Platform& posix = platform::DefaultPlatform();
+  const auto failure = [&](const std::string& name, platform::Sharing sharing) {
+    platform::FileFailure why;
+    EXPECT_EQ(posix.OpenInput(name, sharing, &why), nullptr) << name;
+    return why;
+  };
+  using platform::FileProblem;
+  platform::FileFailure why = failure(folder.File("missing.kuv"), platform::Sharing::kShared);
+  EXPECT_EQ(why.problem, FileProblem::kNotFound);
+  EXPECT_EQ(why.reason, "No such file or directory");
+  why = failure(path + "/doc.kuv", platform::Sharing::kShared);
+  EXPECT_EQ(why.problem, FileProblem::kNotFound);
+  EXPECT_EQ(why.reason, "a part of its path is not a folder");
+  why = failure(folder.path(), platform::Sharing::kShared);
+  EXPECT_EQ(why.problem, FileProblem::kIsFolder);
+  why = failure("/dev/null", platform::Sharing::kShared);
+  EXPECT_EQ(why.problem, FileProblem::kNotAFile);
+  {
+    auto held = posix.OpenInput(path, platform::Sharing::kExclusive);
+    ASSERT_NE(held, nullptr);
+    why = failure(path, platform::Sharing::kShared);
+    EXPECT_EQ(why.problem, FileProblem::kInUse);
+    EXPECT_EQ(why.reason, "another program is using it");
+  }
+  if (::geteuid() != 0) {  // the superuser may read any file
+    ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+    why = failure(path, platform::Sharing::kShared);
+    EXPECT_EQ(why.problem, FileProblem::kPermissionDenied);
+    EXPECT_EQ(why.reason, "Permission denied");
+  }
 }
 
 TEST(PosixInput, SharedReadersMayMeetButNotAnExclusiveOne) {

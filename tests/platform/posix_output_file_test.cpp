@@ -24,10 +24,10 @@ using Names = std::vector<std::string>;
 
 // Why the output cannot begin; empty when it can.
 std::string WhyNot(const std::string& path) {
-  std::string why;
+  FileFailure why;
   std::unique_ptr<ExplainedOutputFile> out = BeginOutputFile(path, &why);
-  EXPECT_EQ(out == nullptr, !why.empty()) << path;
-  return why;
+  EXPECT_EQ(out == nullptr, why.problem != FileProblem::kNone) << path;
+  return why.reason;
 }
 
 TEST(OutputFile, ReplacesAFileWithTheBytesAsGiven) {
@@ -35,14 +35,14 @@ TEST(OutputFile, ReplacesAFileWithTheBytesAsGiven) {
   const std::string path = folder.File("out.csv");
   ASSERT_TRUE(WriteFileBytes(path, "old"));
   ASSERT_EQ(::symlink("out.csv", folder.File("link.csv").c_str()), 0);
-  std::string why;
+  FileFailure why;
   std::unique_ptr<ExplainedOutputFile> out = BeginOutputFile(folder.File("link.csv"), &why);
-  ASSERT_NE(out, nullptr) << why;
+  ASSERT_NE(out, nullptr) << why.reason;
   ASSERT_TRUE(out->Write("a,b\r\n", 5));
   ASSERT_TRUE(out->Write("\n1,2\r\n", 6));
   EXPECT_EQ(ReadFileBytes(path), "old");  // nothing shows before Commit
   ASSERT_TRUE(out->Commit());
-  EXPECT_EQ(out->WhyFailed(), "");
+  EXPECT_EQ(out->WhyFailed().problem, FileProblem::kNone);
   EXPECT_EQ(ReadFileBytes(path), "a,b\r\n\n1,2\r\n");
   EXPECT_EQ(folder.Names(), (Names{"link.csv", "out.csv"}));
 }
@@ -91,9 +91,9 @@ TEST(OutputFile, NamedPipeIsWrittenInPlace) {
   // With a reader present, opening the pipe for writing does not wait.
   const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   ASSERT_GE(reader, 0);
-  std::string why;
+  FileFailure why;
   std::unique_ptr<ExplainedOutputFile> out = BeginOutputFile(pipe, &why);
-  ASSERT_NE(out, nullptr) << why;
+  ASSERT_NE(out, nullptr) << why.reason;
   ASSERT_TRUE(out->Write("a\r\nb", 4));
   ASSERT_TRUE(out->Commit());
   char received[16] = {};
@@ -119,7 +119,8 @@ TEST(OutputFile, DevicesAreStreamsThatReportWriteErrors) {
   ASSERT_NE(full, nullptr);
   EXPECT_FALSE(full->Write("x", 1));
   EXPECT_FALSE(full->Commit());
-  EXPECT_EQ(full->WhyFailed(), "No space left on device");
+  EXPECT_EQ(full->WhyFailed().reason, "No space left on device");
+  EXPECT_EQ(full->WhyFailed().problem, FileProblem::kOther);
 }
 
 }  // namespace

@@ -2,13 +2,17 @@
 // exclusively, synced and renamed over it.
 #ifndef _WIN32  // links, FIFOs and permission bits of POSIX
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <vector>
 
+#include "platform/posix/posix_descriptor.h"
 #include "platform/posix/posix_io.h"
 #include "support/scratch_folder.h"
 
@@ -185,6 +189,49 @@ TEST(PosixReplacement, NoWriteOrCommitAfterCommit) {
   EXPECT_FALSE(out->Commit());
   EXPECT_FALSE(out->Write("x", 1));
   EXPECT_EQ(ReadFileBytes(path), "");
+}
+
+// The ID of a process that has ended.
+pid_t EndedProcess() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return child;
+}
+
+// The leftovers of a replacement whose process was killed are removed when
+// the file is next replaced; nothing a live process may still write is.
+TEST(PosixReplacement, TemporariesOfEndedProcessesAreRemoved) {
+  ScratchFolder folder;
+  const std::string target = folder.File("out.json");
+  const std::string ended = std::to_string(EndedProcess());
+  const std::string live = std::to_string(::getppid());
+  const Names planted = {
+      ".out.json.kuv-" + ended + "-3a-0",        // abandoned
+      ".out.json.kuv-" + ended + "-3a-1",        // abandoned, but held locked
+      ".out.json.kuv-" + live + "-3a-0",         // of a live process
+      ".out.json.kuv-" + ended + "-3a-0-notes",  // not a temporary's name
+      ".out.json.kuv-" + ended + "-zz-0",        // nor this
+      ".other.json.kuv-" + ended + "-3a-0",      // another file's
+  };
+  for (const std::string& name : planted) ASSERT_TRUE(WriteFileBytes(folder.File(name), "x"));
+  ASSERT_EQ(
+      ::symlink(".out.json.kuv-1-3a-0", folder.File(".out.json.kuv-" + ended + "-3b-0").c_str()),
+      0);
+  Descriptor held(::open(folder.File(planted[1]).c_str(), O_RDONLY | O_CLOEXEC));
+  ASSERT_TRUE(held.valid());
+  ASSERT_EQ(::flock(held.get(), LOCK_EX), 0);
+
+  RemoveAbandonedTemporaries(target);
+  Names expected(planted.begin() + 1, planted.end());
+  expected.push_back(".out.json.kuv-" + ended + "-3b-0");  // a link is never a temporary
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(folder.Names(), expected);
+  held.Reset();
+  RemoveAbandonedTemporaries(target);
+  expected.erase(std::find(expected.begin(), expected.end(), planted[1]));
+  EXPECT_EQ(folder.Names(), expected);
 }
 
 }  // namespace

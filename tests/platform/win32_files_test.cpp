@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -149,6 +151,71 @@ TEST_F(Win32Files, TemporaryNameTakenMovesOnToAnother) {
   EXPECT_EQ(ReadFileBytes(path + ".planted0"), "mine");
   EXPECT_EQ(ReadFileBytes(path + ".planted1"), "mine too");
   EXPECT_EQ(folder.Names(), (Names{"doc.kuv", "doc.kuv.planted0", "doc.kuv.planted1"}));
+}
+
+TEST_F(Win32Files, InputSaysWhyItCannotBeOpened) {
+  FileFailure why;
+  EXPECT_EQ(OpenInputFile(folder.File("missing.kuv"), Sharing::kShared, &why), nullptr);
+  EXPECT_EQ(why.problem, FileProblem::kNotFound);
+  EXPECT_FALSE(why.reason.empty());
+  EXPECT_EQ(OpenInputFile(folder.path(), Sharing::kShared, &why), nullptr);
+  EXPECT_EQ(why.problem, FileProblem::kIsFolder);
+  const std::string path = Existing("doc.kuv");
+  auto held = OpenInputFile(path, Sharing::kExclusive);
+  ASSERT_NE(held, nullptr);
+  EXPECT_EQ(OpenInputFile(path, Sharing::kShared, &why), nullptr);
+  EXPECT_EQ(why.problem, FileProblem::kInUse);
+  EXPECT_EQ(why.reason, "another program is using it");
+}
+
+// The ID of a process that has ended.
+DWORD EndedProcess() {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  char command[] = "cmd.exe /c exit 0";
+  if (!::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process)) {
+    return 0;
+  }
+  ::WaitForSingleObject(process.hProcess, INFINITE);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return process.dwProcessId;
+}
+
+std::string Hex(DWORD value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%lx", static_cast<unsigned long>(value));
+  return text;
+}
+
+// The leftovers of a replacement whose process was killed are removed when
+// the file is next replaced; nothing a live process may still write is.
+TEST_F(Win32Files, TemporariesOfEndedProcessesAreRemoved) {
+  const DWORD ended = EndedProcess();
+  ASSERT_NE(ended, 0u);
+  const std::string target = folder.File("out.json");
+  const std::string own = Hex(::GetCurrentProcessId());
+  const Names planted = {
+      "~out.json.kuv-" + Hex(ended) + "-3a-0.tmp",        // abandoned
+      "~out.json.kuv-" + Hex(ended) + "-3a-1.tmp",        // abandoned, but still open
+      "~out.json.kuv-" + own + "-3a-0.tmp",               // of a live process
+      "~out.json.kuv-" + Hex(ended) + "-3a-0.tmp.notes",  // not a temporary's name
+      "~other.json.kuv-" + Hex(ended) + "-3a-0.tmp",      // another file's
+  };
+  for (const std::string& name : planted) ASSERT_TRUE(WriteFileBytes(folder.File(name), "x"));
+  HANDLE held = ::CreateFileA(folder.File(planted[1]).c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  RemoveAbandonedTemporaries(target);
+  Names expected(planted.begin() + 1, planted.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(folder.Names(), expected);
+  ::CloseHandle(held);
+  RemoveAbandonedTemporaries(target);
+  expected.erase(std::find(expected.begin(), expected.end(), planted[1]));
+  EXPECT_EQ(folder.Names(), expected);
 }
 
 TEST(Win32Platform, PathExistsForFilesAndFolders) {

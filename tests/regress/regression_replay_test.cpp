@@ -16,6 +16,9 @@
 
 #include "call_sequence.h"
 #include "reader_harness.h"
+#ifdef KUV_REPLAY_JSON_IMPORT
+#include "json_import_harness.h"
+#endif
 #include "support/fake_platform.h"
 #include "support/scratch_folder.h"
 
@@ -64,6 +67,15 @@ std::vector<ReplayFile> CallInputs() {
   return files;
 }
 
+#ifdef KUV_REPLAY_JSON_IMPORT
+std::vector<ReplayFile> JsonInputs() {
+  std::vector<ReplayFile> files;
+  AddFilesIn(KUV_TEST_DATA_DIR "/regress/json_import", "found", files);
+  AddFilesIn(KUV_SOURCE_DIR "/fuzz/corpus/json_import", "seed", files);
+  return files;
+}
+#endif
+
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -88,6 +100,22 @@ TEST_P(CallReplay, KeepsEveryPromise) {
 
 INSTANTIATE_TEST_SUITE_P(Files, ReaderReplay, ::testing::ValuesIn(ReaderInputs()), NameOf);
 INSTANTIATE_TEST_SUITE_P(Files, CallReplay, ::testing::ValuesIn(CallInputs()), NameOf);
+
+#ifdef KUV_REPLAY_JSON_IMPORT
+class JsonImportReplay : public ::testing::TestWithParam<ReplayFile> {};
+
+TEST_P(JsonImportReplay, RefusesOrRoundTrips) {
+  std::string bytes = ReadBytes(GetParam().path);
+  const bool taken =
+      fuzz::ExerciseJsonImport(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  // The seeds are JSON that import takes, so that they reach the round trip.
+  if (GetParam().name.rfind("seed_", 0) == 0) {
+    EXPECT_TRUE(taken);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, JsonImportReplay, ::testing::ValuesIn(JsonInputs()), NameOf);
+#endif
 
 // The fuzzers run almost every input with files in memory, so those files
 // must answer as the disk does wherever the checks can tell: the same

@@ -213,13 +213,13 @@ void FakePlatform::RestoreCursor(void* previous) {
 }
 
 std::unique_ptr<platform::InputFile> FakePlatform::OpenInput(const std::string& path,
-                                                             platform::Sharing sharing) {
-  if (std::find(unopenableInputs.begin(), unopenableInputs.end(), path) !=
-      unopenableInputs.end()) {
+                                                             platform::Sharing sharing,
+                                                             platform::FileFailure* failure) {
+  if (std::find(unopenableInputs.begin(), unopenableInputs.end(), path) != unopenableInputs.end()) {
     return nullptr;
   }
   if (useMemoryFiles) return memoryFiles.OpenInput(path, sharing);
-  return platform::DefaultPlatform().OpenInput(path, sharing);
+  return platform::DefaultPlatform().OpenInput(path, sharing, failure);
 }
 
 std::unique_ptr<platform::OutputFile> FakePlatform::BeginReplace(const std::string& path) {

@@ -86,8 +86,9 @@ class FakePlatform : public platform::Platform {
   void* ShowWaitCursor() override;
   void RestoreCursor(void* previous) override;
   platform::LocalTime CurrentLocalTime() override { return now; }
-  std::unique_ptr<platform::InputFile> OpenInput(const std::string& path,
-                                                 platform::Sharing sharing) override;
+  using platform::Platform::OpenInput;
+  std::unique_ptr<platform::InputFile> OpenInput(const std::string& path, platform::Sharing sharing,
+                                                 platform::FileFailure* failure) override;
   std::unique_ptr<platform::OutputFile> BeginReplace(const std::string& path) override;
 };
 

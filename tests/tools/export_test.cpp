@@ -84,7 +84,7 @@ TEST_F(Export, ObjectOptionSelectsOneObject) {
   run = Run({"export", document, "--format", "json", "--object", "deviationsurvey", "-o",
              Path("out.json")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "kuv: no object 'deviationsurvey' in " + document + "\n");
+  EXPECT_EQ(run.err, "kuv: " + document + " has no object 'deviationsurvey'\n");
   EXPECT_FALSE(FileExists(Path("out.json")));
 }
 

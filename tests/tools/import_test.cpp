@@ -218,8 +218,10 @@ TEST_F(Import, InvalidJsonIsRefusedWithNoOutputFile) {
 
   run = Run({"import", Path("missing.json"), "-o", Path("out.kuv")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "kuv: cannot read " + Path("missing.json") + "\n");
+  EXPECT_EQ(run.err, "kuv: cannot read " + Path("missing.json") + ": No such file or directory\n");
   EXPECT_FALSE(FileExists(Path("out.kuv")));
+  run = Run({"import", folder_, "-o", Path("out.kuv")});
+  EXPECT_EQ(run.err, "kuv: cannot read " + folder_ + ": Is a directory\n");
 }
 
 constexpr const char* kOneValue = R"({"objects": [{"id": "X", "author": "A", "version": "1",

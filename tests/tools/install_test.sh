@@ -16,6 +16,7 @@ libdir=$(dirname "$(find "$prefix" -name 'libkuv.so' -print -quit)")
 test -f "$prefix/include/kuv/kuv.h"
 test -f "$prefix/share/kuv/Standard.kvt"
 test -f "$prefix/include/kuv/document.hpp"
+test -f "$prefix/include/kuv/output_file.hpp"
 test -f "$libdir/pkgconfig/kuv.pc"
 test -f "$libdir/pkgconfig/kuv-document.pc"
 test -f "$libdir/cmake/kuv/kuvConfigVersion.cmake"

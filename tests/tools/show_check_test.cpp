@@ -1,4 +1,5 @@
 // kuv show and kuv check, and the exit statuses of the command line.
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "tool_test_fixture.h"
@@ -72,10 +73,34 @@ TEST_F(ShowCheck, CheckReportsEachFileAndFailsWhenOneFails) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out,
             Example("kestrel3_log.kuv") + ": ok, 1 object, 220 values\n" + Path("missing.kuv") +
-                ": Error : Failed to open input file.: " + Path("missing.kuv") + "\n" +
-                TestData("corrupted.kuv") + ": Error : Token is invalid.\n" +
-                TestData("not_kuv.kuv") +
+                ": cannot be opened: No such file or directory\n" + TestData("corrupted.kuv") +
+                ": Error : Token is invalid.\n" + TestData("not_kuv.kuv") +
                 ": Error : This is not a KUV file ( missing KUV declaration statement ).\n");
+}
+
+// The JSON report is one document, whatever its file names hold: a name
+// that is not UTF-8 is shown with replacement characters.
+TEST_F(ShowCheck, CheckJsonIsOneWellFormedDocument) {
+  RegisterBundledTemplate();
+  const std::string odd = Path("w\xe6ll.kuv");
+  WriteFile(odd, ReadFile(Example("kestrel3_log.kuv")));
+  const ToolRun run = Run({"check", "--format", "json", "-j", "2", Example("kestrel3_log.kuv"),
+                           Path("missing.kuv"), odd});
+  EXPECT_EQ(run.status, 1);
+  const nlohmann::json report = nlohmann::json::parse(run.out, nullptr, false);
+  ASSERT_FALSE(report.is_discarded()) << run.out;
+  const nlohmann::json& files = report.at("files");
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(files[0].at("file"), Example("kestrel3_log.kuv"));
+  EXPECT_EQ(files[0].at("ok"), true);
+  EXPECT_EQ(files[0].at("objects"), 1);
+  EXPECT_EQ(files[0].at("values"), 220);
+  EXPECT_EQ(files[0].at("problems"), nlohmann::json::array());
+  EXPECT_EQ(files[1].at("ok"), false);
+  EXPECT_EQ(files[1].at("error"), "Error : Failed to open input file.: " + Path("missing.kuv") +
+                                      " (No such file or directory)");
+  EXPECT_EQ(files[2].at("file"), Path("w\ufffdll.kuv"));
+  EXPECT_EQ(files[2].at("ok"), true);
 }
 
 TEST_F(ShowCheck, DocumentErrorsGiveStatusOneAndTheLibrarysMessage) {
@@ -83,7 +108,8 @@ TEST_F(ShowCheck, DocumentErrorsGiveStatusOneAndTheLibrarysMessage) {
   ToolRun run = Run({"show", Path("missing.kuv")});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "kuv: Error : Failed to open input file.: " + Path("missing.kuv") + "\n");
+  EXPECT_EQ(run.err, "kuv: Error : Failed to open input file.: " + Path("missing.kuv") +
+                         " (No such file or directory)\n");
   run = Run({"show", TestData("corrupted.kuv")});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "kuv: Error : Token is invalid.\n");

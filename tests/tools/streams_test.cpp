@@ -61,15 +61,20 @@ TEST_F(Streams, ImportReadsJsonFromStandardInputAndWritesTheDocumentToStandardOu
   EXPECT_FALSE(FileExists("-"));
 }
 
-TEST_F(Streams, ReportsThatCannotBeWrittenFail) {
+TEST_F(Streams, OutputThatCannotBeWrittenFailsWithTheSystemsReason) {
   struct stat info;
   if (::stat("/dev/full", &info) != 0 || !S_ISCHR(info.st_mode)) GTEST_SKIP() << "no /dev/full";
   ToolTest::Streams streams;
   streams.output = "/dev/full";
-  for (const std::string command : {"show", "check"}) {
-    const ToolRun run = Run({command, Example("kestrel3_log.kuv")}, streams);
-    EXPECT_EQ(run.status, 1) << command;
-    EXPECT_EQ(run.err, "kuv: cannot write to standard output\n") << command;
+  RegisterBundledTemplate();
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"show", Example("kestrel3_log.kuv")},
+        {"check", Example("kestrel3_log.kuv")},
+        {"export", Example("kestrel3_log.kuv"), "--format", "json"}}) {
+    const ToolRun run = Run(arguments, streams);
+    EXPECT_EQ(run.status, 1) << arguments.front();
+    EXPECT_EQ(run.err, "kuv: cannot write to standard output: No space left on device\n")
+        << arguments.front();
   }
   const ToolRun help = Run({"--help"}, streams);
   EXPECT_EQ(help.status, 1);

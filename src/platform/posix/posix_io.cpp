@@ -1,14 +1,20 @@
 #include "platform/posix/posix_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
+#include <system_error>
+#include <vector>
 
 #include "platform/posix/posix_descriptor.h"
 
@@ -120,32 +126,127 @@ class PosixReplacement : public OutputFile {
   bool committed_ = false;
 };
 
-// Hidden beside the target, unique to this process and attempt. The
-// target's name is shortened so that the result stays a legal file name.
+// The temporaries of a target are hidden beside it and named
+// ".NAME.kuv-PID-TICKS-COUNT": unique to the process and attempt, and
+// telling which process made them, so that the leftovers of one that is
+// gone can be found. The target's name is shortened so that the result
+// stays a legal file name.
+std::string TemporaryPrefix(const std::string& target) {
+  constexpr std::size_t kKeptNameBytes = 120;
+  return "." + NameOf(target).substr(0, kKeptNameBytes) + ".kuv-";
+}
+
 std::string DefaultTemporaryName(const std::string& target, unsigned attempt) {
   static std::atomic<unsigned> counter{0};
-  constexpr std::size_t kKeptNameBytes = 120;
   const auto ticks =
       static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
   char suffix[64];
-  std::snprintf(suffix, sizeof suffix, ".kuv-%d-%llx-%u", static_cast<int>(::getpid()),
+  std::snprintf(suffix, sizeof suffix, "%d-%llx-%u", static_cast<int>(::getpid()),
                 ticks ^ (static_cast<unsigned long long>(attempt) << 32), counter++);
-  return FolderOf(target) + "/." + NameOf(target).substr(0, kKeptNameBytes) + suffix;
+  return FolderOf(target) + "/" + TemporaryPrefix(target) + suffix;
+}
+
+// The process ID in the rest of a temporary's name ("PID-TICKS-COUNT"),
+// or 0 when the rest is not of that shape.
+pid_t ProcessOfTemporary(const std::string& rest) {
+  std::size_t i = 0;
+  long long pid = 0;
+  const auto digits = [&](bool hex) {
+    const std::size_t start = i;
+    while (i < rest.size() && (std::isdigit(static_cast<unsigned char>(rest[i])) ||
+                               (hex && std::isxdigit(static_cast<unsigned char>(rest[i]))))) {
+      ++i;
+    }
+    return i > start && i - start <= 20;
+  };
+  if (!digits(false) || i > 10) return 0;
+  for (std::size_t k = 0; k < i; ++k) pid = pid * 10 + (rest[k] - '0');
+  if (i == rest.size() || rest[i++] != '-' || !digits(true)) return 0;
+  if (i == rest.size() || rest[i++] != '-' || !digits(false) || i != rest.size()) return 0;
+  if (pid <= 0 || pid > INT_MAX) return 0;
+  return static_cast<pid_t>(pid);
+}
+
+bool ProcessIsGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
+
+// Removes the file at path if it is a regular file that no one holds
+// locked: a replacement holds its temporary locked while it writes.
+void RemoveIfUnheld(const std::string& path) {
+  Descriptor fd(OpenRetrying(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat info;
+  if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+  if (LockRetrying(fd.get(), LOCK_EX)) ::unlink(path.c_str());
 }
 
 }  // namespace
 
-std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharing) {
+FileFailure FailureOf(int error) {
+  if (error == EWOULDBLOCK || error == EAGAIN) {
+    return {FileProblem::kInUse, "another program is using it"};
+  }
+  switch (error) {
+    case ENOENT:
+      return {FileProblem::kNotFound, std::generic_category().message(error)};
+    case ENOTDIR:
+      return {FileProblem::kNotFound, "a part of its path is not a folder"};
+    case EISDIR:
+      return {FileProblem::kIsFolder, std::generic_category().message(error)};
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return {FileProblem::kPermissionDenied, std::generic_category().message(error)};
+    default:
+      return {FileProblem::kOther, std::generic_category().message(error)};
+  }
+}
+
+namespace {
+
+std::unique_ptr<InputFile> Unopened(FileFailure* failure, FileFailure why) {
+  if (failure != nullptr) *failure = std::move(why);
+  return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharing,
+                                         FileFailure* failure) {
   // Opened without blocking, so that a FIFO or device can't hang the host;
   // only regular files are documents.
   Descriptor fd(OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (!fd.valid()) return nullptr;
+  if (!fd.valid()) return Unopened(failure, FailureOf(path.empty() ? ENOENT : errno));
   struct stat info;
-  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  if (::fstat(fd.get(), &info) != 0) return Unopened(failure, FailureOf(errno));
+  if (S_ISDIR(info.st_mode)) return Unopened(failure, FailureOf(EISDIR));
+  if (!S_ISREG(info.st_mode)) {
+    return Unopened(failure, {FileProblem::kNotAFile, "it is a device or pipe, not a file"});
+  }
   const int flags = ::fcntl(fd.get(), F_GETFL);
-  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return nullptr;
-  if (!LockRetrying(fd.get(), sharing == Sharing::kExclusive ? LOCK_EX : LOCK_SH)) return nullptr;
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    return Unopened(failure, FailureOf(errno));
+  }
+  if (!LockRetrying(fd.get(), sharing == Sharing::kExclusive ? LOCK_EX : LOCK_SH)) {
+    return Unopened(failure, FailureOf(errno));
+  }
   return std::make_unique<PosixInputFile>(std::move(fd));
+}
+
+void RemoveAbandonedTemporaries(const std::string& path) {
+  std::string target;
+  if (path.empty() || !ResolveLinks(path, &target)) return;
+  const std::string folder = FolderOf(target);
+  const std::string prefix = TemporaryPrefix(target);
+  DIR* entries = ::opendir(folder.c_str());
+  if (entries == nullptr) return;
+  std::vector<std::string> abandoned;
+  while (const struct dirent* entry = ::readdir(entries)) {
+    const std::string name = entry->d_name;
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    const pid_t pid = ProcessOfTemporary(name.substr(prefix.size()));
+    if (pid != 0 && pid != ::getpid() && ProcessIsGone(pid)) abandoned.push_back(name);
+  }
+  ::closedir(entries);
+  for (const std::string& name : abandoned) RemoveIfUnheld(folder + "/" + name);
 }
 
 std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path) {

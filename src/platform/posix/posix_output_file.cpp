@@ -17,16 +17,15 @@ namespace {
 
 using posix::Descriptor;
 
-// A few words on errno for the user's message. ENOENT here means a folder
-// on the way is missing: a missing target itself is simply created.
-std::string Reason(int error) {
-  if (error == ENOENT) return "its folder does not exist";
-  if (error == ENOTDIR) return "a part of its path is not a folder";
-  if (error == EWOULDBLOCK || error == EAGAIN) return "another program is using it";
-  return std::generic_category().message(error);
+// The problem and a few words on errno for the user's message. ENOENT
+// here means a folder on the way is missing: a missing target itself is
+// simply created.
+FileFailure Reason(int error) {
+  if (error == ENOENT) return {FileProblem::kNotFound, "its folder does not exist"};
+  return posix::FailureOf(error);
 }
 
-std::string ReasonOfErrno() { return Reason(errno); }
+FileFailure ReasonOfErrno() { return Reason(errno); }
 
 // A device or pipe, written in place: there is nothing to replace, and
 // nothing to make durable.
@@ -34,20 +33,22 @@ class StreamFile : public ExplainedOutputFile {
  public:
   explicit StreamFile(Descriptor fd) : fd_(std::move(fd)) {}
   bool Write(const char* data, std::size_t size) override {
-    if (!fd_.valid() || !why_.empty()) return false;
+    if (!fd_.valid() || failed()) return false;
     if (!posix::WriteAll(fd_.get(), data, size)) why_ = Reason(errno);
-    return why_.empty();
+    return !failed();
   }
   bool Commit() override {
-    if (!fd_.valid() || !why_.empty()) return false;
+    if (!fd_.valid() || failed()) return false;
     if (::close(fd_.Release()) != 0 && errno != EINTR) why_ = Reason(errno);
-    return why_.empty();
+    return !failed();
   }
-  std::string WhyFailed() const override { return why_; }
+  FileFailure WhyFailed() const override { return why_; }
 
  private:
+  bool failed() const { return why_.problem != FileProblem::kNone; }
+
   Descriptor fd_;
-  std::string why_;  // of the first failure
+  FileFailure why_;  // of the first failure
 };
 
 bool IsStream(mode_t mode) { return S_ISCHR(mode) || S_ISFIFO(mode) || S_ISSOCK(mode); }
@@ -56,37 +57,40 @@ bool IsStream(mode_t mode) { return S_ISCHR(mode) || S_ISFIFO(mode) || S_ISSOCK(
 // that /dev/stdout reaches whatever standard output is. A named pipe's
 // open waits for a reader, as any writer to it does.
 std::unique_ptr<ExplainedOutputFile> OpenStream(const std::string& path, mode_t mode,
-                                                std::string* whyNot) {
+                                                FileFailure* whyNot) {
   Descriptor fd(posix::OpenRetrying(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
   if (!fd.valid()) {
-    if (S_ISSOCK(mode) && errno == ENXIO) return Refused(whyNot, "it is a socket");
+    if (S_ISSOCK(mode) && errno == ENXIO)
+      return Refused(whyNot, {FileProblem::kNotAFile, "it is a socket"});
     return Refused(whyNot, Reason(errno));
   }
   // What was opened may not be what was looked at: never write into a
   // file that took the stream's place.
   struct stat opened;
   if (::fstat(fd.get(), &opened) != 0) return Refused(whyNot, Reason(errno));
-  if (!IsStream(opened.st_mode)) return Refused(whyNot, "it changed while it was opened");
+  if (!IsStream(opened.st_mode))
+    return Refused(whyNot, {FileProblem::kOther, "it changed while it was opened"});
   return std::make_unique<StreamFile>(std::move(fd));
 }
 
 }  // namespace
 
-std::unique_ptr<ExplainedOutputFile> BeginOutputFile(const std::string& path, std::string* whyNot) {
-  if (path.empty()) return Refused(whyNot, "no file name was given");
+std::unique_ptr<ExplainedOutputFile> BeginOutputFile(const std::string& path, FileFailure* whyNot) {
+  if (path.empty()) return Refused(whyNot, {FileProblem::kNotFound, "no file name was given"});
   // stat follows every link to what the path finally names.
   struct stat info;
   if (::stat(path.c_str(), &info) != 0) {
     if (errno != ENOENT) return Refused(whyNot, Reason(errno));
   } else if (S_ISDIR(info.st_mode)) {
-    return Refused(whyNot, "it is a folder");
+    return Refused(whyNot, {FileProblem::kIsFolder, "it is a folder"});
   } else if (IsStream(info.st_mode)) {
     return OpenStream(path, info.st_mode, whyNot);
   } else if (!S_ISREG(info.st_mode)) {
-    return Refused(whyNot, "it is neither a file nor a stream");
+    return Refused(whyNot, {FileProblem::kNotAFile, "it is neither a file nor a stream"});
   } else if ((info.st_mode & 0222) == 0) {
-    return Refused(whyNot, "it is read-only");
+    return Refused(whyNot, {FileProblem::kPermissionDenied, "it is read-only"});
   }
+  posix::RemoveAbandonedTemporaries(path);
   std::unique_ptr<OutputFile> file = posix::BeginFileReplacement(path);
   if (!file) return Refused(whyNot, Reason(errno));
   return std::make_unique<ExplainedReplacement>(std::move(file), ReasonOfErrno);

@@ -37,8 +37,10 @@ class PosixPlatform : public Platform {
     return LocalTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
                      parts.tm_min};
   }
-  std::unique_ptr<InputFile> OpenInput(const std::string& path, Sharing sharing) override {
-    return posix::OpenInputFile(path, sharing);
+  using Platform::OpenInput;
+  std::unique_ptr<InputFile> OpenInput(const std::string& path, Sharing sharing,
+                                       FileFailure* failure) override {
+    return posix::OpenInputFile(path, sharing, failure);
   }
   std::unique_ptr<OutputFile> BeginReplace(const std::string& path) override {
     return posix::BeginFileReplacement(path);

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "platform/win32/win32_handle.h"
 
@@ -49,18 +52,60 @@ std::string FolderPrefixOf(const std::string& path) {
 
 std::string NameOf(const std::string& path) { return path.substr(FolderPrefixOf(path).size()); }
 
-// Beside the target, unique to this process and attempt. The target's name
-// is shortened so that the result stays a legal file name.
+// The temporaries of a target are written beside it and named
+// "~NAME.kuv-PID-TICKS-COUNT.tmp" (the numbers in hexadecimal but the
+// count): unique to the process and attempt, and telling which process
+// made them, so that the leftovers of one that is gone can be found. The
+// target's name is shortened so that the result stays a legal file name.
+constexpr char kTemporaryEnd[] = ".tmp";
+
+std::string TemporaryPrefix(const std::string& target) {
+  constexpr std::size_t kKeptNameBytes = 120;
+  return "~" + NameOf(target).substr(0, kKeptNameBytes) + ".kuv-";
+}
+
 std::string DefaultTemporaryName(const std::string& target, unsigned attempt) {
   static std::atomic<unsigned> counter{0};
-  constexpr std::size_t kKeptNameBytes = 120;
   char suffix[64];
-  std::snprintf(suffix, sizeof suffix, ".kuv-%lx-%llx-%u.tmp",
+  std::snprintf(suffix, sizeof suffix, "%lx-%llx-%u%s",
                 static_cast<unsigned long>(::GetCurrentProcessId()),
                 static_cast<unsigned long long>(::GetTickCount64()) ^
                     (static_cast<unsigned long long>(attempt) << 32),
-                counter++);
-  return FolderPrefixOf(target) + "~" + NameOf(target).substr(0, kKeptNameBytes) + suffix;
+                counter++, kTemporaryEnd);
+  return FolderPrefixOf(target) + TemporaryPrefix(target) + suffix;
+}
+
+// The process ID in the rest of a temporary's name ("PID-TICKS-COUNT.tmp"),
+// or 0 when the rest is not of that shape.
+DWORD ProcessOfTemporary(std::string rest) {
+  const std::size_t endSize = sizeof kTemporaryEnd - 1;
+  if (rest.size() <= endSize || rest.compare(rest.size() - endSize, endSize, kTemporaryEnd) != 0) {
+    return 0;
+  }
+  rest.resize(rest.size() - endSize);
+  std::size_t i = 0;
+  const auto digits = [&](bool hex) {
+    const std::size_t start = i;
+    while (i < rest.size() && (std::isdigit(static_cast<unsigned char>(rest[i])) ||
+                               (hex && std::isxdigit(static_cast<unsigned char>(rest[i]))))) {
+      ++i;
+    }
+    return i > start && i - start <= 16;
+  };
+  if (!digits(true) || i > 8) return 0;
+  const DWORD pid = static_cast<DWORD>(std::stoul(rest.substr(0, i), nullptr, 16));
+  if (i == rest.size() || rest[i++] != '-' || !digits(true)) return 0;
+  if (i == rest.size() || rest[i++] != '-' || !digits(false) || i != rest.size()) return 0;
+  return pid;
+}
+
+bool ProcessIsGone(DWORD pid) {
+  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (process == nullptr) return ::GetLastError() == ERROR_INVALID_PARAMETER;
+  DWORD status = 0;
+  const bool ended = ::GetExitCodeProcess(process, &status) != 0 && status != STILL_ACTIVE;
+  ::CloseHandle(process);
+  return ended;
 }
 
 class Win32Replacement : public OutputFile {
@@ -99,6 +144,8 @@ class Win32Replacement : public OutputFile {
     return true;
   }
 
+  std::string TemporaryPath() const override { return committed_ ? std::string() : temporary_; }
+
  private:
   std::string target_;
   std::string temporary_;
@@ -110,13 +157,91 @@ class Win32Replacement : public OutputFile {
 
 }  // namespace
 
-std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharing) {
-  if (path.empty()) return nullptr;
+std::string SystemMessage(DWORD error) {
+  char text[512];
+  DWORD length = ::FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+      nullptr, error, 0, text, sizeof text, nullptr);
+  while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '.' ||
+                        text[length - 1] == '\r' || text[length - 1] == '\n')) {
+    --length;
+  }
+  if (length == 0) return "system error " + std::to_string(error);
+  return std::string(text, length);
+}
+
+FileFailure FailureOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+      return {FileProblem::kNotFound, SystemMessage(error)};
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+      return {FileProblem::kPermissionDenied, SystemMessage(error)};
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return {FileProblem::kInUse, "another program is using it"};
+    default:
+      return {FileProblem::kOther, SystemMessage(error)};
+  }
+}
+
+namespace {
+
+std::unique_ptr<InputFile> Unopened(FileFailure* failure, FileFailure why) {
+  if (failure != nullptr) *failure = std::move(why);
+  return nullptr;
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace
+
+std::unique_ptr<InputFile> OpenInputFile(const std::string& path, Sharing sharing,
+                                         FileFailure* failure) {
+  if (path.empty()) return Unopened(failure, FailureOf(ERROR_FILE_NOT_FOUND));
   const DWORD share = sharing == Sharing::kExclusive ? 0 : FILE_SHARE_READ;
   Handle file(::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file.valid() || !IsDiskFile(file.get())) return nullptr;
+  if (!file.valid()) {
+    const DWORD error = ::GetLastError();
+    // Opening a folder as a file is denied access.
+    if (IsFolder(path)) return Unopened(failure, {FileProblem::kIsFolder, "it is a folder"});
+    return Unopened(failure, FailureOf(error));
+  }
+  if (!IsDiskFile(file.get())) {
+    if (IsFolder(path)) return Unopened(failure, {FileProblem::kIsFolder, "it is a folder"});
+    return Unopened(failure, {FileProblem::kNotAFile, "it is a device or pipe, not a file"});
+  }
   return std::make_unique<Win32InputFile>(std::move(file));
+}
+
+void RemoveAbandonedTemporaries(const std::string& path) {
+  if (path.empty()) return;
+  const std::string folder = FolderPrefixOf(path);
+  const std::string prefix = TemporaryPrefix(path);
+  WIN32_FIND_DATAA found;
+  HANDLE search = ::FindFirstFileA((folder + prefix + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  std::vector<std::string> abandoned;
+  do {
+    const std::string name = found.cFileName;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+        name.compare(0, prefix.size(), prefix) != 0) {
+      continue;
+    }
+    const DWORD pid = ProcessOfTemporary(name.substr(prefix.size()));
+    if (pid != 0 && pid != ::GetCurrentProcessId() && ProcessIsGone(pid)) {
+      abandoned.push_back(name);
+    }
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+  // A temporary still open in a live replacement cannot be deleted.
+  for (const std::string& name : abandoned) ::DeleteFileA((folder + name).c_str());
 }
 
 std::unique_ptr<OutputFile> BeginFileReplacement(const std::string& path) {

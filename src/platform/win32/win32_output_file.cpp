@@ -16,30 +16,15 @@ namespace {
 
 using win32::Handle;
 
-// A few words on a system error code for the user's message.
-std::string Reason(DWORD error) {
-  switch (error) {
-    case ERROR_PATH_NOT_FOUND:
-      return "its folder does not exist";
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return "another program is using it";
-    default:
-      break;
-  }
-  char text[512];
-  DWORD length = ::FormatMessageA(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
-      nullptr, error, 0, text, sizeof text, nullptr);
-  while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '.' ||
-                        text[length - 1] == '\r' || text[length - 1] == '\n')) {
-    --length;
-  }
-  if (length == 0) return "system error " + std::to_string(error);
-  return std::string(text, length);
+// The problem and a few words on a system error code for the user's
+// message. A missing path here means a missing folder: a missing target
+// itself is simply created.
+FileFailure Reason(DWORD error) {
+  if (error == ERROR_PATH_NOT_FOUND) return {FileProblem::kNotFound, "its folder does not exist"};
+  return win32::FailureOf(error);
 }
 
-std::string ReasonOfLastError() { return Reason(::GetLastError()); }
+FileFailure ReasonOfLastError() { return Reason(::GetLastError()); }
 
 // A device or pipe, written in place: there is nothing to replace, and
 // nothing to make durable (a console refuses FlushFileBuffers).
@@ -47,30 +32,36 @@ class StreamFile : public ExplainedOutputFile {
  public:
   explicit StreamFile(Handle handle) : handle_(std::move(handle)) {}
   bool Write(const char* data, std::size_t size) override {
-    if (!handle_.valid() || !why_.empty()) return false;
+    if (!handle_.valid() || failed()) return false;
     if (!win32::WriteAll(handle_.get(), data, size)) why_ = Reason(::GetLastError());
-    return why_.empty();
+    return !failed();
   }
   bool Commit() override {
-    if (!handle_.valid() || !why_.empty()) return false;
+    if (!handle_.valid() || failed()) return false;
     if (!handle_.Reset()) why_ = Reason(::GetLastError());
-    return why_.empty();
+    return !failed();
   }
-  std::string WhyFailed() const override { return why_; }
+  FileFailure WhyFailed() const override { return why_; }
 
  private:
+  bool failed() const { return why_.problem != FileProblem::kNone; }
+
   Handle handle_;
-  std::string why_;  // of the first failure
+  FileFailure why_;  // of the first failure
 };
 
 }  // namespace
 
-std::unique_ptr<ExplainedOutputFile> BeginOutputFile(const std::string& path, std::string* whyNot) {
-  if (path.empty()) return Refused(whyNot, "no file name was given");
+std::unique_ptr<ExplainedOutputFile> BeginOutputFile(const std::string& path, FileFailure* whyNot) {
+  if (path.empty()) return Refused(whyNot, {FileProblem::kNotFound, "no file name was given"});
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Refused(whyNot, "it is a folder");
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return Refused(whyNot, "it is read-only");
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return Refused(whyNot, {FileProblem::kIsFolder, "it is a folder"});
+    }
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      return Refused(whyNot, {FileProblem::kPermissionDenied, "it is read-only"});
+    }
   }
   // Opening what exists for writing neither creates nor truncates it, and
   // tells a device or pipe from a disk file.
@@ -85,6 +76,7 @@ std::unique_ptr<ExplainedOutputFile> BeginOutputFile(const std::string& path, st
     const DWORD error = ::GetLastError();
     if (error != ERROR_FILE_NOT_FOUND) return Refused(whyNot, Reason(error));
   }
+  win32::RemoveAbandonedTemporaries(path);
   std::unique_ptr<OutputFile> file = win32::BeginFileReplacement(path);
   if (!file) return Refused(whyNot, Reason(::GetLastError()));
   return std::make_unique<ExplainedReplacement>(std::move(file), ReasonOfLastError);

@@ -17,9 +17,7 @@ char g_cursorUnchanged;
 class Win32Platform : public Platform {
  public:
   std::unique_ptr<RegistryKey> OpenTemplateKey() override { return win32::OpenTemplateKey(); }
-  std::unique_ptr<RegistryKey> CreateTemplateKey() override {
-    return win32::CreateTemplateKey();
-  }
+  std::unique_ptr<RegistryKey> CreateTemplateKey() override { return win32::CreateTemplateKey(); }
   std::optional<std::string> AskForTemplateFile() override {
     return win32::AskForTemplateWithOpenDialog();
   }
@@ -40,8 +38,10 @@ class Win32Platform : public Platform {
     ::GetLocalTime(&now);
     return LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
   }
-  std::unique_ptr<InputFile> OpenInput(const std::string& path, Sharing sharing) override {
-    return win32::OpenInputFile(path, sharing);
+  using Platform::OpenInput;
+  std::unique_ptr<InputFile> OpenInput(const std::string& path, Sharing sharing,
+                                       FileFailure* failure) override {
+    return win32::OpenInputFile(path, sharing, failure);
   }
   std::unique_ptr<OutputFile> BeginReplace(const std::string& path) override {
     return win32::BeginFileReplacement(path);
