@@ -178,9 +178,8 @@ class Document:
     def __enter__(self) -> Document:
         return self
 
-    def __exit__(self, *exc_info: object) -> bool:
+    def __exit__(self, *exc_info: object) -> None:
         self.close()
-        return False
 
     def __len__(self) -> int:
         return self._core.size()

@@ -104,9 +104,9 @@ def frame_from_core(raw: Dict[str, Any], texts: Texts, typed: bool,
     return frame
 
 
-def _categories(labels: Sequence[str], positions: Any) -> pd.Categorical:
+def _categories(labels: Sequence[Any], positions: Any) -> pd.Categorical:
     """A Categorical of labels[positions], its categories each label once."""
-    position_of: Dict[str, int] = {}
+    position_of: Dict[Any, int] = {}
     for label in labels:
         position_of.setdefault(label, len(position_of))
     codes = np.array([position_of[label] for label in labels], dtype=np.int32)

@@ -29,12 +29,13 @@ _DECODING_TABLE = "".join(
 _ENCODING_TABLE = codecs.charmap_build(_DECODING_TABLE)
 
 
-def _encode(text: str, errors: str = "strict") -> Tuple[bytes, int]:
-    return codecs.charmap_encode(text, errors, _ENCODING_TABLE)
+def _encode(input: str, errors: str = "strict") -> Tuple[bytes, int]:
+    return codecs.charmap_encode(input, errors, _ENCODING_TABLE)
 
 
-def _decode(data: bytes, errors: str = "strict") -> Tuple[str, int]:
-    return codecs.charmap_decode(data, errors, _DECODING_TABLE)
+def _decode(input: bytes, errors: str = "strict") -> Tuple[str, int]:
+    # A str of 256 characters is a decoding table too.
+    return codecs.charmap_decode(input, errors, _DECODING_TABLE)  # type: ignore[arg-type]
 
 
 def _search(name: str) -> Optional[codecs.CodecInfo]:
