@@ -6,8 +6,9 @@
 # file missing from the wheel fails the tests.
 #
 # One CMake build folder serves everything (without sanitizers: the system
-# Python could not load a sanitized module): the wheel's extension, the C
-# interface's libkuv.so and the kuv tool, which tests compare with. pytest's
+# Python could not load a sanitized module): the wheel's extension and the C
+# interface's libkuv.so, which tests compare with, and the kuv tool unless
+# KUV_TOOL names one (the test command passes its dev build's). pytest's
 # status is the script's: "no tests ran" (5) fails like any other.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,7 +22,13 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DKUV_WERROR=ON -DKUV_BUILD_TEST
   -DKUV_BUILD_TOOLS=ON -DKUV_BUILD_BENCH=OFF -DKUV_BROWSER_TEST=OFF -DKUV_BUILD_PYTHON=ON \
   -DKUV_PYTHON_EXECUTABLE="$python" -DKUV_PYTHON_INSTALL_DIR=. \
   -DKUV_PYTHON_BUNDLE_LIBRARY=ON >/dev/null
-cmake --build "$build" -j2 --target kuv_python kuv kuv_tool
+targets=(kuv_python kuv)
+tool=${KUV_TOOL:-}
+if [[ -z $tool ]]; then
+  targets+=(kuv_tool)
+  tool="$build/tools/kuv"
+fi
+cmake --build "$build" -j2 --target "${targets[@]}"
 
 # The wheel, as pip builds it; setuptools' own staging folders are emptied
 # first, so that nothing left from an earlier build slips into it.
@@ -45,6 +52,6 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cd "$scratch"
 KUV_INSTALLED_WHEEL=1 KUV_C_LIBRARY="$build/src/libkuv.so" \
-  KUV_TOOL="$build/tools/kuv" MYPY_CACHE_DIR="$build/mypy_cache" PYTHONDONTWRITEBYTECODE=1 \
+  KUV_TOOL="$tool" MYPY_CACHE_DIR="$build/mypy_cache" PYTHONDONTWRITEBYTECODE=1 \
   "$venv/bin/python" -m pytest -p no:cacheprovider -q --rootdir "$root/python/tests" \
   "$root/python/tests"

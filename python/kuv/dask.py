@@ -25,8 +25,7 @@ import pandas as pd
 
 from . import _core
 from ._document import open as _open
-from ._frames import OBJECT, PARENT_ROW_ID, PARENT_TABLE, ROW_ID, SOURCE, NaValues
-from ._frames import read_frames as _read_frames
+from ._frames import OBJECT, PARENT_ROW_ID, PARENT_TABLE, ROW_ID, SOURCE, NaValues, object_frames
 from ._text import PathLike
 
 __all__ = ["read_frames", "read_table"]
@@ -95,29 +94,38 @@ class _TableOfDocument:
         self.meta = meta
 
     def __call__(self, path: str) -> pd.DataFrame:
-        frames = _read_frames([path], threads=1, typed=self.typed, encoding=self.encoding,
-                              na_values=self.na_values)
-        frame = frames.get(self.table)
-        if frame is None:
-            return self.meta.copy()
+        frame = self._read(path)
         conformed: Dict[str, Any] = {}
         for name, dtype in self.meta.dtypes.items():
             if name not in frame.columns:
                 conformed[name] = pd.Series(index=frame.index, dtype=dtype)
                 continue
-            column = frame[name]
-            if name in (SOURCE, OBJECT, PARENT_TABLE):
-                column = column.astype(object)
             try:
-                conformed[name] = column.astype(dtype)
+                conformed[name] = frame[name].astype(dtype)
             except (TypeError, ValueError) as error:
                 raise ValueError(
                     f"kuv: {path}: column {name!r} of table {self.table!r} does not convert to "
                     f"{dtype}, the type the first document declares ({error})") from None
-        result = pd.DataFrame(conformed, index=pd.RangeIndex(len(frame)))
-        result.attrs = {key: value for key, value in frame.attrs.items()
-                        if key in ("table", "units", "types")}
-        return result
+        return pd.DataFrame(conformed, index=frame.index)
+
+    def _read(self, path: str) -> pd.DataFrame:
+        """The table's rows in every object of the document, as
+        kuv.read_frames lays them out; only this table is converted."""
+        pieces = []
+        with _open(path, encoding=self.encoding) as doc:
+            for obj in doc.objects:
+                found = object_frames(obj, [self.table], self.typed, self.na_values)
+                frame = next(iter(found.values()), None)
+                if frame is None or len(frame) == 0:
+                    continue
+                frame = frame.reset_index()
+                frame.insert(0, OBJECT, obj.id)
+                frame.insert(0, SOURCE, path)
+                pieces.append(frame)
+        if not pieces:
+            return self.meta.iloc[:0]
+        joined = pieces[0] if len(pieces) == 1 else pd.concat(pieces, ignore_index=True)
+        return joined.reset_index(drop=True)
 
 
 def read_table(paths: Union[PathLike, Iterable[PathLike]], table: str, typed: bool = True,

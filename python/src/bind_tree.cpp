@@ -20,6 +20,18 @@ py::list TableHandles(const ObjectHandle& object, const Items<Table>& tables) {
 
 namespace {
 
+// The text of a value for a field of the row's table: typed values only
+// where the field's declared type takes them. The caller holds the lock.
+std::string TextForField(const RowHandle& row, const std::string& field, const py::handle& value,
+                         const py::object& encoding, const char* verb) {
+  const TextCodec codec(encoding);
+  const FieldKind kind = FieldKindOf(row.object(), row.Get().table().name(), field, field);
+  const std::optional<std::string> text = EncodeValue(
+      value, codec, kind, std::string("cannot ") + verb + " a value of field '" + field + "'");
+  if (!text) throw py::type_error("kuv: a value's text cannot be None or NaN");
+  return *text;
+}
+
 void BindTable(py::module_& module) {
   py::class_<TableHandle>(module, "Table")
       .def("name",
@@ -88,28 +100,17 @@ void BindRow(py::module_& module) {
       .def("set_value",
            [](const RowHandle& self, std::size_t index, const py::handle& value,
               const py::object& encoding) {
-             const TextCodec codec(encoding);
              DocumentLock lock(self.holder());
              Row row = self.Get();
              const std::string field(row.values().at(index).field);
-             const FieldKind kind = FieldKindOf(self.object(), row.table().name(), field, field);
-             const std::optional<std::string> text =
-                 EncodeValue(value, codec, kind, "cannot set a value of field '" + field + "'");
-             if (!text) throw py::type_error("kuv: a value's text cannot be None or NaN");
-             row.SetValue(index, *text);
+             row.SetValue(index, TextForField(self, field, value, encoding, "set"));
            })
       .def("add_value",
            [](const RowHandle& self, const py::bytes& field_bytes, const py::handle& value,
               const py::object& encoding) {
-             const TextCodec codec(encoding);
              const std::string field = BytesOf(field_bytes);
              DocumentLock lock(self.holder());
-             Row row = self.Get();
-             const FieldKind kind = FieldKindOf(self.object(), row.table().name(), field, field);
-             const std::optional<std::string> text =
-                 EncodeValue(value, codec, kind, "cannot add a value of field '" + field + "'");
-             if (!text) throw py::type_error("kuv: a value's text cannot be None or NaN");
-             row.AddValue(field, *text);
+             self.Get().AddValue(field, TextForField(self, field, value, encoding, "add"));
            })
       .def("remove_value",
            [](const RowHandle& self, std::size_t index) {
