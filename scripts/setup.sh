@@ -12,6 +12,10 @@ packages=(
   libcli11-dev nlohmann-json3-dev     # the command-line tool
   python3-dev pybind11-dev            # the Python package, for /usr/bin/python3
   python3-numpy python3-pandas python3-pytest
+  python3-setuptools python3-wheel    # its build backend (pip install --no-build-isolation)
+  python3-pip python3-venv python3-build
+  python3-mypy                        # its annotations, checked with mypy --strict
+  python3-dask python3-distributed    # kuv.dask
   python3-matplotlib                  # kuv.plot
   chromium                            # the browser test of kuv view's pages
   dpkg-dev file                       # the Debian package (cpack -G DEB)

@@ -12,8 +12,9 @@ cmake --workflow --preset dev
 cmake --workflow --preset tsan
 # The release build as packaged: its .deb installed, used and removed.
 cmake --workflow --preset packages
-# The Python package and its pytest tests, in a build without sanitizers.
-bash python/run_tests.sh
+# The Python package and its pytest tests, in a build without sanitizers,
+# beside the kuv tool the dev build made.
+KUV_TOOL="$PWD/build/dev/tools/kuv" bash python/run_tests.sh
 if [[ -x scripts/fuzz_smoke.sh ]]; then
   bash scripts/fuzz_smoke.sh
 fi

@@ -5,19 +5,28 @@
         casing = doc.objects["CasingStrings"].to_frame("Casing", typed=True)
 
 Reading, saving and building frames run without the GIL, so threads read
-documents in parallel; :func:`read_frames` does it for many files at once.
-``kuv.plot.tracks(frame)`` draws a frame's log tracks with matplotlib, which
-only that module needs.
+documents in parallel; :func:`read_frames` does it for many files at once,
+and ``kuv.dask.read_table`` on a dask cluster. ``kuv.plot.tracks(frame)``
+draws a frame's log tracks with matplotlib. Only those two modules need
+dask and matplotlib: the package itself imports without them.
 """
+
+from __future__ import annotations
+
+from types import ModuleType
+from typing import TYPE_CHECKING
 
 from ._dates import format_date, parse_date
 from ._definitions import Definitions, FieldDefinition, TableDefinition
-from ._document import BusinessObject, Document, Objects, open
+from ._document import BusinessObject, Document, Objects, ReadBackProblem, open
 from ._errors import Error, ErrorCode, Refusal
 from ._frames import read_frames
 from ._template import Template
 from ._tree import Row, Table, Value
 from ._version import __version__
+
+if TYPE_CHECKING:
+    from . import dask, plot
 
 __all__ = [
     "BusinessObject",
@@ -27,12 +36,14 @@ __all__ = [
     "ErrorCode",
     "FieldDefinition",
     "Objects",
+    "ReadBackProblem",
     "Refusal",
     "Row",
     "Table",
     "TableDefinition",
     "Template",
     "Value",
+    "__version__",
     "format_date",
     "open",
     "parse_date",
@@ -40,11 +51,11 @@ __all__ = [
 ]
 
 
-def __getattr__(name):
-    # kuv.plot is imported on first use, so that the package itself does
-    # not need matplotlib.
-    if name == "plot":
+def __getattr__(name: str) -> ModuleType:
+    # kuv.plot and kuv.dask are imported on first use, so that the package
+    # itself needs neither matplotlib nor dask.
+    if name in ("plot", "dask"):
         import importlib
 
-        return importlib.import_module(".plot", __name__)
+        return importlib.import_module(f".{name}", __name__)
     raise AttributeError(f"module 'kuv' has no attribute {name!r}")

@@ -1,31 +1,37 @@
-"""The document's date text, "YYYYMMDDTHH:MM:00000", and datetime."""
+"""The document's Date text, "YYYYMMDDTHH:MM:00000", and datetime.
+
+The Date text's rules are the library's (kuv::ParseDate, kuv::FormatDate).
+"""
+
+from __future__ import annotations
 
 import datetime
-import re
+from typing import Optional, Union
 
-_DATE_TEXT = re.compile(r"(\d{4})(\d{2})(\d{2})T(\d{2}):(\d{2}):\d{5}")
+from . import _core
 
 
-def parse_date(text):
-    """The datetime of a date text; None when it is not one."""
-    if isinstance(text, bytes):
-        text = text.decode("latin-1")
-    match = _DATE_TEXT.fullmatch(text)
-    if match is None:
+def parse_date(text: Union[str, bytes]) -> Optional[datetime.datetime]:
+    """The datetime of a Date text; None when it is not one (the library
+    takes years 1900 to 2500 and real days)."""
+    if isinstance(text, str):
+        try:
+            text = text.encode("ascii")
+        except UnicodeEncodeError:
+            return None
+    parts = _core.parse_date(text)
+    if parts is None:
         return None
     try:
-        return datetime.datetime(*(int(part) for part in match.groups()))
-    except ValueError:
+        return datetime.datetime(*parts)
+    except ValueError:  # a day the month does not have
         return None
 
 
-def format_date(moment):
-    """The date text of a datetime or date; seconds and below are dropped."""
+def format_date(moment: Union[datetime.date, datetime.datetime]) -> str:
+    """The Date text of a datetime or date; seconds and below are dropped."""
     if not isinstance(moment, datetime.datetime):
         if not isinstance(moment, datetime.date):
             raise TypeError(f"kuv: a date must be a datetime, not {type(moment).__name__}")
         moment = datetime.datetime(moment.year, moment.month, moment.day)
-    return (
-        f"{moment.year:04d}{moment.month:02d}{moment.day:02d}"
-        f"T{moment.hour:02d}:{moment.minute:02d}:00000"
-    )
+    return _core.format_date(moment.year, moment.month, moment.day, moment.hour, moment.minute)

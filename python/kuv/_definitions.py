@@ -1,6 +1,11 @@
 """A business object's data description: its tables and fields."""
 
-from typing import NamedTuple, Optional, Tuple
+from __future__ import annotations
+
+from typing import TYPE_CHECKING, Any, Iterable, NamedTuple, Optional, Tuple
+
+if TYPE_CHECKING:
+    from ._text import Texts
 
 
 class TableDefinition(NamedTuple):
@@ -21,18 +26,19 @@ class Definitions(NamedTuple):
     tables: Tuple[TableDefinition, ...]
     fields: Tuple[FieldDefinition, ...]
 
-    def parent_of(self, table) -> Optional[str]:
+    def parent_of(self, table: str) -> Optional[str]:
         """The table's declared parent ("" at the top level); None when undeclared."""
         for definition in self.tables:
             if definition.table == table:
                 return definition.parent
         return None
 
-    def fields_of(self, table) -> Tuple[FieldDefinition, ...]:
+    def fields_of(self, table: str) -> Tuple[FieldDefinition, ...]:
         return tuple(field for field in self.fields if field.table == table)
 
 
-def definitions_from(texts, tables, fields):
+def definitions_from(texts: Texts, tables: Iterable[Tuple[bytes, bytes]],
+                     fields: Iterable[Tuple[Any, ...]]) -> Definitions:
     """Definitions from the byte tuples of _core."""
     decode = texts.decode
     return Definitions(

@@ -9,10 +9,16 @@ back as surrogates ("surrogateescape") and are encoded back to themselves.
 ``encoding=None`` hands out bytes.
 """
 
+from __future__ import annotations
+
 import codecs
 import os
+from typing import Optional, Tuple, Union
 
 from . import _core
+
+TextLike = Union[str, bytes, bytearray, memoryview]
+PathLike = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
 
 CP1252 = "kuv-cp1252"
 
@@ -23,15 +29,16 @@ _DECODING_TABLE = "".join(
 _ENCODING_TABLE = codecs.charmap_build(_DECODING_TABLE)
 
 
-def _encode(text, errors="strict"):
-    return codecs.charmap_encode(text, errors, _ENCODING_TABLE)
+def _encode(input: str, errors: str = "strict") -> Tuple[bytes, int]:
+    return codecs.charmap_encode(input, errors, _ENCODING_TABLE)
 
 
-def _decode(data, errors="strict"):
-    return codecs.charmap_decode(data, errors, _DECODING_TABLE)
+def _decode(input: bytes, errors: str = "strict") -> Tuple[str, int]:
+    # A str of 256 characters is a decoding table too.
+    return codecs.charmap_decode(input, errors, _DECODING_TABLE)  # type: ignore[arg-type]
 
 
-def _search(name):
+def _search(name: str) -> Optional[codecs.CodecInfo]:
     if name.replace("-", "_") != CP1252.replace("-", "_"):
         return None
     return codecs.CodecInfo(name=CP1252, encode=_encode, decode=_decode)
@@ -40,7 +47,7 @@ def _search(name):
 codecs.register(_search)
 
 
-def codec_name(encoding):
+def codec_name(encoding: Optional[str]) -> Optional[str]:
     """The codec _core uses for an encoding name: None for bytes."""
     if encoding is None:
         return None
@@ -51,18 +58,20 @@ def codec_name(encoding):
 class Texts:
     """Decodes and encodes the texts of one document."""
 
-    def __init__(self, encoding):
+    def __init__(self, encoding: Optional[str]) -> None:
         self.encoding = encoding
         self.codec = codec_name(encoding)
         # Surrogates stand for undecodable bytes; code page 1252 has none.
         self._errors = "strict" if self.codec == CP1252 else "surrogateescape"
 
-    def decode(self, data):
+    def decode(self, data: bytes) -> str:
+        """A str; the bytes themselves when the encoding is None (the
+        package's texts are annotated as str, the usual case)."""
         if self.codec is None:
-            return data
+            return data  # type: ignore[return-value]
         return data.decode(self.codec, self._errors)
 
-    def encode(self, text, what):
+    def encode(self, text: object, what: str) -> bytes:
         """The bytes of text (str, or bytes as they are) for the named place."""
         if isinstance(text, (bytes, bytearray, memoryview)):
             return bytes(text)
@@ -78,7 +87,7 @@ class Texts:
             raise ValueError(f"kuv: {what}: {bad!r} has no byte in {encoding}") from None
 
 
-def path_bytes(path):
+def path_bytes(path: PathLike) -> bytes:
     """A file-system path as bytes; ValueError for one with a zero byte,
     which the operating system would read as a shorter path."""
     data = os.fsencode(path)

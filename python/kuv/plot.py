@@ -12,6 +12,10 @@ headed by its name and unit. Only this module needs matplotlib: the rest
 of the package imports without it.
 """
 
+from __future__ import annotations
+
+from typing import Any, List, Optional
+
 import numpy as np
 import pandas as pd
 from matplotlib.figure import Figure
@@ -26,7 +30,7 @@ _TRACK_WIDTH = 1.7  # inches
 _HEIGHT = 8.0
 
 
-def _numeric_columns(frame):
+def _numeric_columns(frame: pd.DataFrame) -> List[Any]:
     """The columns that hold numbers, in the frame's order; the row
     identity and provenance columns are not data."""
     skipped = set(IDENTITY) | {SOURCE, OBJECT}
@@ -40,7 +44,7 @@ def _numeric_columns(frame):
     return names
 
 
-def _values(series, null_value):
+def _values(series: pd.Series, null_value: Optional[float]) -> Any:
     values = series.to_numpy(dtype=float, na_value=np.nan)
     if null_value is not None:
         values[values == null_value] = np.nan
@@ -48,11 +52,12 @@ def _values(series, null_value):
     return values
 
 
-def _label(name, unit):
+def _label(name: Any, unit: str) -> str:
     return f"{name}\n{unit}" if unit else str(name)
 
 
-def tracks(frame, depth=None, *, null_value=NULL_VALUE):
+def tracks(frame: pd.DataFrame, depth: Any = None, *,
+           null_value: Optional[float] = NULL_VALUE) -> Figure:
     """Draws one track per numeric column of ``frame`` against ``depth``
     and returns the matplotlib Figure.
 

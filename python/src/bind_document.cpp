@@ -3,6 +3,9 @@
 #include <pybind11/stl.h>
 
 #include "bindings.h"
+#include "cell_encoding.h"
+#include "text_codec.h"
+#include "typed_writes.h"
 
 namespace py = pybind11;
 
@@ -59,6 +62,31 @@ void SetHeaderText(BusinessObject object, const std::string& name, std::string_v
   throw py::key_error(name);
 }
 
+py::object ProblemTuple(const std::optional<ReadBackProblem>& problem) {
+  if (!problem) return py::none();
+  return py::make_tuple(ToBytes(problem->object), ToBytes(problem->table), problem->row,
+                        problem->field ? py::object(ToBytes(*problem->field)) : py::none(),
+                        ToBytes(problem->where), ToBytes(problem->why));
+}
+
+DocumentRef ParseBuffer(const py::buffer& data) {
+  // A bytes object cannot change while it is read; anything else is copied
+  // first, as another thread could change it meanwhile.
+  if (PyBytes_Check(data.ptr())) {
+    const std::string_view bytes(PyBytes_AS_STRING(data.ptr()),
+                                 static_cast<std::size_t>(PyBytes_GET_SIZE(data.ptr())));
+    py::gil_scoped_release without_gil;
+    return NewRef(Document::Parse(bytes));
+  }
+  const py::buffer_info info = data.request();
+  if (info.ndim != 1 || info.itemsize != 1 || info.strides[0] != 1) {
+    throw py::type_error("kuv: a document's bytes must be a contiguous buffer of bytes");
+  }
+  std::string bytes(static_cast<const char*>(info.ptr), static_cast<std::size_t>(info.size));
+  py::gil_scoped_release without_gil;
+  return NewRef(Document::Parse(bytes));
+}
+
 void BindDocumentClass(py::module_& module) {
   py::class_<DocumentRef>(module, "Document")
       .def(py::init([] { return NewRef(Document()); }))
@@ -67,25 +95,26 @@ void BindDocumentClass(py::module_& module) {
           [](const py::bytes& path) {
             const std::string file = BytesOf(path);
             py::gil_scoped_release without_gil;
-            return NewRef(Document::Open(file));
+            try {
+              return NewRef(Document::Open(file));
+            } catch (const Error& error) {
+              throw FileError(error, file, false);
+            }
           },
           py::arg("path"))
-      .def_static(
-          "parse",
-          [](const py::bytes& data) {
-            // The bytes object is immutable and held by the caller.
-            const std::string_view bytes(PyBytes_AS_STRING(data.ptr()),
-                                         static_cast<std::size_t>(PyBytes_GET_SIZE(data.ptr())));
-            py::gil_scoped_release without_gil;
-            return NewRef(Document::Parse(bytes));
-          },
-          py::arg("data"))
+      .def_static("parse", &ParseBuffer, py::arg("data"))
       .def("save",
            [](const DocumentRef& self, const py::bytes& path) {
              const std::string file = BytesOf(path);
              DocumentLock lock(*self.holder);
              py::gil_scoped_release without_gil;
-             self.holder->document.Save(file);
+             try {
+               self.holder->document.Save(file);
+             } catch (const Error& error) {
+               // A document that would not read back is no fault of the file.
+               if (self.holder->document.FindReadBackProblem()) throw;
+               throw FileError(error, file, true);
+             }
            })
       .def("serialize",
            [](const DocumentRef& self) {
@@ -97,10 +126,25 @@ void BindDocumentClass(py::module_& module) {
              }
              return ToBytes(bytes);
            })
+      .def("find_read_back_problem",
+           [](const DocumentRef& self) {
+             DocumentLock lock(*self.holder);
+             std::optional<ReadBackProblem> problem;
+             {
+               py::gil_scoped_release without_gil;
+               problem = self.holder->document.FindReadBackProblem();
+             }
+             return ProblemTuple(problem);
+           })
       .def("version",
            [](const DocumentRef& self) {
              DocumentLock lock(*self.holder);
              return ToBytes(self.holder->document.version());
+           })
+      .def("complete",
+           [](const DocumentRef& self) {
+             DocumentLock lock(*self.holder);
+             return self.holder->document.complete();
            })
       .def("size",
            [](const DocumentRef& self) {
@@ -111,17 +155,15 @@ void BindDocumentClass(py::module_& module) {
            [](const DocumentRef& self, std::size_t index) {
              DocumentLock lock(*self.holder);
              if (index >= self.holder->document.size()) throw py::index_error("object index");
-             return ObjectHandle(self.holder, index);
+             return HandleOf(self.holder, self.holder->document.objects()[index]);
            })
       .def("find",
            [](const DocumentRef& self, const py::bytes& id) -> std::optional<ObjectHandle> {
              const std::string wanted = BytesOf(id);
              DocumentLock lock(*self.holder);
-             const Items<BusinessObject> objects = self.holder->document.objects();
-             for (std::size_t i = 0; i < objects.size(); ++i) {
-               if (objects[i].id() == wanted) return ObjectHandle(self.holder, i);
-             }
-             return std::nullopt;
+             const std::optional<BusinessObject> found = self.holder->document.Find(wanted);
+             if (!found) return std::nullopt;
+             return HandleOf(self.holder, *found);
            })
       .def(
           "create_object",
@@ -132,13 +174,9 @@ void BindDocumentClass(py::module_& module) {
                                          BytesOf(well_id)};
             const Template* definitions = TemplateOrNull(with);
             DocumentLock lock(*self.holder);
-            DocumentHolder& holder = *self.holder;
-            {
-              py::gil_scoped_release without_gil;
-              holder.document.CreateObject(texts[0], texts[1], texts[2], texts[3], definitions);
-            }
-            holder.ObjectAppended();
-            return ObjectHandle(self.holder, holder.document.size() - 1);
+            py::gil_scoped_release without_gil;
+            return HandleOf(self.holder, self.holder->document.CreateObject(
+                                             texts[0], texts[1], texts[2], texts[3], definitions));
           },
           py::arg("id"), py::arg("author"), py::arg("version"), py::arg("well_id"),
           py::arg("template") = py::none())
@@ -146,10 +184,7 @@ void BindDocumentClass(py::module_& module) {
            [](const DocumentRef& self, const ObjectHandle& object) {
              if (&object.holder() != self.holder.get()) return false;
              DocumentLock lock(*self.holder);
-             const BusinessObject found = object.Get();
-             const std::size_t index = object.index();
-             self.holder->document.Remove(found);
-             self.holder->ObjectRemoved(index);
+             self.holder->document.Remove(object.Get());
              return true;
            })
       .def("close",
@@ -159,9 +194,7 @@ void BindDocumentClass(py::module_& module) {
                DocumentLock lock(*self.holder, true);
                if (self.holder->closed) return;
                self.holder->closed = true;
-               ++self.holder->deletions;
                std::swap(emptied, self.holder->document);
-               self.holder->serials.clear();
              }
              py::gil_scoped_release without_gil;
              Document gone = std::move(emptied);  // freed here, without the GIL
@@ -232,9 +265,36 @@ void BindObjectClass(py::module_& module) {
            })
       .def("put",
            [](const ObjectHandle& self, const py::bytes& table, const py::bytes& field,
-              const py::bytes& value) {
+              const py::handle& value, const py::object& encoding) {
+             const TextCodec codec(encoding);
+             const std::string table_name = BytesOf(table);
+             const std::string field_name = BytesOf(field);
              DocumentLock lock(self.holder());
-             return self.Get().Put(BytesOf(table), BytesOf(field), BytesOf(value));
+             BusinessObject object = self.Get();
+             // Typed values go only into fields whose declared type takes them.
+             const FieldKind kind = FieldKindOf(object, table_name, field_name, field_name);
+             const std::optional<std::string> text = EncodeValue(
+                 value, codec, kind,
+                 "cannot put a value of field '" + field_name + "' of table '" + table_name + "'");
+             if (!text) throw py::type_error("kuv: put takes a value, not None or NaN");
+             object.Put(table_name, field_name, *text);
+           })
+      .def("kind_of",
+           [](const ObjectHandle& self, const py::bytes& table, const py::bytes& field) {
+             DocumentLock lock(self.holder());
+             const std::optional<FieldDefinition> definition =
+                 self.Get().field_definition(BytesOf(table), BytesOf(field));
+             return NameOf(definition ? KindOfType(definition->type) : ValueKind::kText);
+           })
+      .def("find_read_back_problem",
+           [](const ObjectHandle& self) {
+             DocumentLock lock(self.holder());
+             return ProblemTuple(self.Get().FindReadBackProblem());
+           })
+      .def("remove_table",
+           [](const ObjectHandle& self, std::size_t index) {
+             DocumentLock lock(self.holder());
+             self.Get().RemoveTable(index);
            })
       .def("tables",
            [](const ObjectHandle& self) {
@@ -250,7 +310,6 @@ void BindObjectClass(py::module_& module) {
            [](const ObjectHandle& self) {
              DocumentLock lock(self.holder());
              self.Get().ClearTables();
-             ++self.holder().deletions;
            })
       .def(
           "rewrite",
@@ -259,7 +318,6 @@ void BindObjectClass(py::module_& module) {
             DocumentLock lock(self.holder());
             self.Get().Rewrite(BytesOf(author), BytesOf(version), BytesOf(well_id),
                                TemplateOrNull(with));
-            ++self.holder().deletions;
           },
           py::arg("author"), py::arg("version"), py::arg("well_id"),
           py::arg("template") = py::none());
@@ -272,7 +330,11 @@ void BindTemplateClass(py::module_& module) {
           [](const py::bytes& path) {
             const std::string file = BytesOf(path);
             py::gil_scoped_release without_gil;
-            return std::make_shared<Template>(Template::Open(file));
+            try {
+              return std::make_shared<Template>(Template::Open(file));
+            } catch (const Error& error) {
+              throw FileError(error, file, false);
+            }
           },
           py::arg("path"))
       .def_static("registered_path",

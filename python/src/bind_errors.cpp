@@ -1,6 +1,6 @@
 // kuv::Error becomes kuv.Error (kuv/_errors.py) with the library's code and
-// message; kuv::Refusal becomes kuv.Refusal, a ValueError with the
-// library's reason; a stale handle, ValueError.
+// message (for a file the system refused, also the matching OSError); kuv::Refusal becomes
+// kuv.Refusal, a ValueError with the library's reason; a stale handle, ValueError.
 #include <pybind11/stl.h>
 
 #include "bindings.h"
@@ -11,22 +11,35 @@ namespace py = pybind11;
 
 namespace kuv::python {
 
+namespace {
+
+// kuv._errors.error_for makes the exception: for a file the system refused,
+// also the matching OSError.
+void RaiseError(const kuv::Error& error, const py::object& path, bool writing) {
+  try {
+    // Paths in messages are file-system bytes.
+    PyObject* message = PyUnicode_DecodeFSDefault(error.what());
+    if (message == nullptr) throw py::error_already_set();
+    const py::object raised =
+        py::module_::import("kuv._errors")
+            .attr("error_for")(static_cast<int>(error.code()),
+                               py::reinterpret_steal<py::str>(message), path, writing);
+    PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(raised.ptr())), raised.ptr());
+  } catch (py::error_already_set& failed) {
+    failed.restore();
+  }
+}
+
+}  // namespace
+
 void BindErrors(py::module_& module) {
   py::register_exception_translator([](std::exception_ptr thrown) {
     try {
       if (thrown) std::rethrow_exception(thrown);
+    } catch (const FileError& error) {
+      RaiseError(error, ToBytes(error.path()), error.writing());
     } catch (const kuv::Error& error) {
-      try {
-        const py::object type = py::module_::import("kuv._errors").attr("Error");
-        // Paths in messages are file-system bytes.
-        PyObject* message = PyUnicode_DecodeFSDefault(error.what());
-        if (message == nullptr) throw py::error_already_set();
-        const py::object raised =
-            type(static_cast<int>(error.code()), py::reinterpret_steal<py::str>(message));
-        PyErr_SetObject(type.ptr(), raised.ptr());
-      } catch (py::error_already_set& failed) {
-        failed.restore();
-      }
+      RaiseError(error, py::none(), false);
     } catch (const kuv::Refusal& refusal) {
       try {
         const py::object type = py::module_::import("kuv._errors").attr("Refusal");

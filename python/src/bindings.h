@@ -15,10 +15,25 @@ struct DocumentRef {
   HolderPtr holder;
 };
 
+// A kuv::Error about a file, with the file's path, so that Python can
+// tell which system error it was (kuv._errors.error_for).
+class FileError : public Error {
+ public:
+  FileError(const Error& error, std::string path, bool writing)
+      : Error(error), path_(std::move(path)), writing_(writing) {}
+  const std::string& path() const { return path_; }
+  bool writing() const { return writing_; }
+
+ private:
+  std::string path_;
+  bool writing_;
+};
+
 void BindErrors(pybind11::module_& module);
 void BindDocument(pybind11::module_& module);
 void BindTree(pybind11::module_& module);
 void BindFrames(pybind11::module_& module);
+void BindValues(pybind11::module_& module);
 
 // Handles of tables of an object, whose lock the caller holds.
 pybind11::list TableHandles(const ObjectHandle& object, const Items<Table>& tables);

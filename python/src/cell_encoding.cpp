@@ -5,10 +5,9 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
-#include "typed_cells.h"
+#include "datetime64.h"
 
 namespace py = pybind11;
 
@@ -16,42 +15,16 @@ namespace kuv::python {
 
 namespace {
 
-[[noreturn]] void Refuse(std::size_t row, const std::string& label, const std::string& why) {
-  throw py::value_error("kuv: row " + std::to_string(row) + ", column '" + label + "': " + why);
-}
-
-// As Python's repr writes it, so that add_frame and put agree.
-void AddFloat(double value, OwnedCells& cells) {
-  if (std::isnan(value)) {
-    cells.AddMissing();
-    return;
-  }
-  char* text = PyOS_double_to_string(value, 'r', 0, Py_DTSF_ADD_DOT_0, nullptr);
-  if (text == nullptr) throw py::error_already_set();
-  cells.Add(text);
-  PyMem_Free(text);
+std::string RowWhere(std::size_t row, const FieldKind& field, const std::string& table) {
+  return "cannot add the frame to table '" + table + "', row " + std::to_string(row) +
+         ", column '" + field.label + "'";
 }
 
 template <typename Integer>
-void AddInteger(Integer value, OwnedCells& cells) {
+std::string IntegerText(Integer value) {
   char text[32];
   const auto result = std::to_chars(text, text + sizeof text, value);
-  cells.Add(std::string_view(text, static_cast<std::size_t>(result.ptr - text)));
-}
-
-void AddDate(std::int64_t nanoseconds, std::size_t row, const std::string& label,
-             OwnedCells& cells) {
-  if (nanoseconds == kNotATime) {
-    cells.AddMissing();
-    return;
-  }
-  const std::optional<std::string> text = NanosecondsDateText(nanoseconds);
-  if (!text) {
-    Refuse(row, label,
-           "a document's date holds whole minutes of the years 1900 to 2500 (round with "
-           ".dt.floor('min'))");
-  }
-  cells.Add(*text);
+  return std::string(text, static_cast<std::size_t>(result.ptr - text));
 }
 
 bool IsMissingObject(PyObject* item, const py::tuple& missing) {
@@ -63,89 +36,140 @@ bool IsMissingObject(PyObject* item, const py::tuple& missing) {
   return false;
 }
 
-void AddObject(PyObject* item, std::size_t row, const py::tuple& missing, const TextCodec& codec,
-               const std::string& label, OwnedCells& cells, int depth = 0) {
-  if (IsMissingObject(item, missing)) {
-    cells.AddMissing();
-  } else if (PyUnicode_Check(item) || PyBytes_Check(item)) {
+std::string DateTimeText(PyObject* item, const FieldKind& field, const std::string& where) {
+  CheckSort(ValueSort::kDate, field, where);
+  DateParts parts;
+  parts.year = PyDateTime_GET_YEAR(item);
+  parts.month = PyDateTime_GET_MONTH(item);
+  parts.day = PyDateTime_GET_DAY(item);
+  if (PyDateTime_Check(item)) {
+    if (PyObject_HasAttrString(item, "tzinfo") &&
+        !py::reinterpret_borrow<py::object>(item).attr("tzinfo").is_none()) {
+      throw py::value_error("kuv: " + where +
+                            ": a document's dates have no time zone (give the local time, "
+                            "or UTC, without one)");
+    }
+    parts.hour = PyDateTime_DATE_GET_HOUR(item);
+    parts.minute = PyDateTime_DATE_GET_MINUTE(item);
+    parts.second = PyDateTime_DATE_GET_SECOND(item);
+    parts.nanosecond = PyDateTime_DATE_GET_MICROSECOND(item) * 1000;
+  }
+  return DateText(parts);
+}
+
+std::optional<std::string> ObjectText(PyObject* item, const py::tuple& missing,
+                                      const TextCodec& codec, const FieldKind& field,
+                                      const std::string& where, int depth = 0) {
+  if (IsMissingObject(item, missing)) return std::nullopt;
+  if (PyUnicode_Check(item) || PyBytes_Check(item)) {
     std::string bytes;
     if (!codec.Encode(item, &bytes)) {
       py::error_already_set error;
-      Refuse(row, label, error.what());
+      throw py::value_error("kuv: " + where + ": " + error.what());
     }
-    cells.Add(bytes);
-  } else if (PyBool_Check(item)) {
-    cells.Add(item == Py_True ? "true" : "false");
-  } else if (PyLong_Check(item)) {
-    cells.Add(py::str(item).cast<std::string>());
-  } else if (PyFloat_Check(item)) {
-    AddFloat(PyFloat_AS_DOUBLE(item), cells);
-  } else if (PyDateTime_Check(item)) {
-    if (PyDateTime_DATE_GET_SECOND(item) != 0 || PyDateTime_DATE_GET_MICROSECOND(item) != 0) {
-      Refuse(row, label, "a document's date holds whole minutes (round with .dt.floor('min'))");
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d%02d%02dT%02d:%02d:00000", PyDateTime_GET_YEAR(item),
-                  PyDateTime_GET_MONTH(item), PyDateTime_GET_DAY(item),
-                  PyDateTime_DATE_GET_HOUR(item), PyDateTime_DATE_GET_MINUTE(item));
-    cells.Add(text);
-  } else if (depth == 0 && PyObject_HasAttrString(item, "dtype") &&
-             PyObject_HasAttrString(item, "item")) {
+    return bytes;
+  }
+  if (PyBool_Check(item)) {
+    CheckSort(ValueSort::kBoolean, field, where);
+    return std::string(item == Py_True ? "true" : "false");
+  }
+  if (PyLong_Check(item)) {
+    CheckSort(ValueSort::kInteger, field, where);
+    return py::str(item).cast<std::string>();
+  }
+  if (PyFloat_Check(item)) return FloatText(PyFloat_AS_DOUBLE(item), field, where);
+  if (PyDate_Check(item)) return DateTimeText(item, field, where);
+  if (depth == 0 && PyObject_HasAttrString(item, "dtype") && PyObject_HasAttrString(item, "item")) {
     // A numpy scalar: as the Python value it stands for.
-    py::object plain = py::reinterpret_borrow<py::object>(item).attr("item")();
-    AddObject(plain.ptr(), row, missing, codec, label, cells, 1);
+    const py::object plain = py::reinterpret_borrow<py::object>(item).attr("item")();
+    return ObjectText(plain.ptr(), missing, codec, field, where, 1);
+  }
+  throw py::value_error("kuv: " + where + ": a value of type " + Py_TYPE(item)->tp_name +
+                        " has no text in a document");
+}
+
+void Add(std::optional<std::string> text, OwnedCells& cells) {
+  if (text) {
+    cells.Add(*text);
   } else {
-    Refuse(row, label,
-           std::string("a value of type ") + Py_TYPE(item)->tp_name + " has no text in a document");
+    cells.AddMissing();
   }
 }
 
 template <typename T>
-void AddIntegers(const py::array& array, OwnedCells& cells) {
+void AddIntegers(const py::array& array, const FieldKind& field, const std::string& table,
+                 OwnedCells& cells) {
   const auto typed = py::array_t<T, py::array::forcecast>::ensure(array);
   const auto view = typed.template unchecked<1>();
-  for (py::ssize_t i = 0; i < view.shape(0); ++i) AddInteger(view(i), cells);
+  for (py::ssize_t i = 0; i < view.shape(0); ++i) {
+    if (i == 0) CheckSort(ValueSort::kInteger, field, RowWhere(0, field, table));
+    cells.Add(IntegerText(view(i)));
+  }
 }
 
 }  // namespace
 
+std::optional<std::string> EncodeValue(const py::handle& value, const TextCodec& codec,
+                                       const FieldKind& field, const std::string& where) {
+  if (PyDateTimeAPI == nullptr) PyDateTime_IMPORT;
+  if (PyDateTimeAPI == nullptr) throw py::error_already_set();
+  return ObjectText(value.ptr(), py::tuple(), codec, field, where);
+}
+
 OwnedCells EncodeColumn(const py::handle& values, const py::tuple& missing, const TextCodec& codec,
-                        const std::string& label) {
+                        const FieldKind& field, const std::string& table) {
   if (PyDateTimeAPI == nullptr) PyDateTime_IMPORT;
   if (PyDateTimeAPI == nullptr) throw py::error_already_set();
   const py::array array = py::reinterpret_borrow<py::array>(values);
-  if (array.ndim() != 1)
-    throw py::value_error("kuv: column '" + label + "' is not one-dimensional");
+  if (array.ndim() != 1) {
+    throw py::value_error("kuv: column '" + field.label + "' is not one-dimensional");
+  }
   OwnedCells cells;
   const py::ssize_t size = array.shape(0);
   const char kind = array.dtype().kind();
   if (kind == 'f') {
     const auto doubles = py::array_t<double, py::array::forcecast>::ensure(array);
     const auto view = doubles.unchecked<1>();
-    for (py::ssize_t i = 0; i < size; ++i) AddFloat(view(i), cells);
+    for (py::ssize_t i = 0; i < size; ++i) {
+      const double value = view(i);
+      if (std::isnan(value)) {
+        cells.AddMissing();
+      } else {
+        cells.Add(FloatText(value, field, RowWhere(static_cast<std::size_t>(i), field, table)));
+      }
+    }
   } else if (kind == 'i') {
-    AddIntegers<std::int64_t>(array, cells);
+    AddIntegers<std::int64_t>(array, field, table, cells);
   } else if (kind == 'u') {
-    AddIntegers<std::uint64_t>(array, cells);
+    AddIntegers<std::uint64_t>(array, field, table, cells);
   } else if (kind == 'b') {
     const auto flags = py::array_t<bool, py::array::forcecast>::ensure(array);
     const auto view = flags.unchecked<1>();
-    for (py::ssize_t i = 0; i < size; ++i) cells.Add(view(i) ? "true" : "false");
+    for (py::ssize_t i = 0; i < size; ++i) {
+      if (i == 0) CheckSort(ValueSort::kBoolean, field, RowWhere(0, field, table));
+      cells.Add(view(i) ? "true" : "false");
+    }
   } else if (kind == 'M' && array.dtype().itemsize() == 8 &&
              py::str(array.dtype()).cast<std::string>() == "datetime64[ns]") {
     for (py::ssize_t i = 0; i < size; ++i) {
       std::int64_t nanoseconds = 0;
       std::memcpy(&nanoseconds, array.data(i), sizeof nanoseconds);
-      AddDate(nanoseconds, static_cast<std::size_t>(i), label, cells);
+      if (nanoseconds == kNotATime) {
+        cells.AddMissing();
+        continue;
+      }
+      CheckSort(ValueSort::kDate, field, RowWhere(static_cast<std::size_t>(i), field, table));
+      cells.Add(DateText(PartsOf(nanoseconds)));
     }
   } else if (kind == 'O') {
     for (py::ssize_t i = 0; i < size; ++i) {
       PyObject* item = *static_cast<PyObject* const*>(array.data(i));
-      AddObject(item == nullptr ? Py_None : item, static_cast<std::size_t>(i), missing, codec,
-                label, cells);
+      Add(ObjectText(item == nullptr ? Py_None : item, missing, codec, field,
+                     RowWhere(static_cast<std::size_t>(i), field, table)),
+          cells);
     }
   } else {
-    throw py::type_error("kuv: column '" + label + "' has the dtype " +
+    throw py::type_error("kuv: column '" + field.label + "' has the dtype " +
                          py::str(array.dtype()).cast<std::string>() +
                          ", which has no text in a document");
   }

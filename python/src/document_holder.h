@@ -1,36 +1,25 @@
-// What the Python objects of a document share: the document, a lock that
-// keeps two Python threads from using it at once, and a count of the times
-// nodes were deleted, which tells table and row handles that they may be
-// stale. Handles hold the holder, so the document lives as long as any.
+// What the Python objects of a document share: the document, and a lock
+// that keeps two Python threads from using it at once. Handles hold the
+// holder, so the document lives as long as any of them; closing it frees
+// it at once, and every handle then says so instead of reaching into the
+// freed document. A handle whose node was removed from a living document
+// is the library's to refuse (kuv::StaleHandle, ValueError in Python).
 #ifndef KUV_PYTHON_DOCUMENT_HOLDER_H_
 #define KUV_PYTHON_DOCUMENT_HOLDER_H_
 
-#include <cstdint>
 #include <memory>
 #include <mutex>
-#include <optional>
-#include <vector>
 
 #include "kuv/document.hpp"
 
 namespace kuv::python {
 
 struct DocumentHolder {
-  explicit DocumentHolder(Document opened);
-
-  // Keep serials in step with the document's objects, so that a handle
-  // never takes a new object made where a removed one was for its own.
-  void ObjectAppended() { serials.push_back(next_serial++); }
-  void ObjectRemoved(std::size_t index);
+  explicit DocumentHolder(Document opened) : document(std::move(opened)) {}
 
   Document document;
-  std::vector<std::uint64_t> serials;  // one per object, in order
-  std::uint64_t next_serial = 0;
   std::mutex mutex;
   bool closed = false;
-  // Grows whenever nodes are deleted (an object removed, tables cleared,
-  // the document closed).
-  std::uint64_t deletions = 0;
 };
 
 using HolderPtr = std::shared_ptr<DocumentHolder>;
@@ -48,51 +37,40 @@ class DocumentLock {
   std::unique_lock<std::mutex> lock_;
 };
 
-// A business object of a document, checked on every use: it may have been
-// removed since.
-class ObjectHandle {
+// A node of a document (BusinessObject, Table or Row) with the holder that
+// keeps its document alive and the business object it belongs to. Use the
+// node only while holding the lock.
+template <typename Node>
+class Handle {
  public:
-  // The object at index, whose lock the caller holds.
-  ObjectHandle(HolderPtr holder, std::size_t index);
+  Handle(HolderPtr holder, BusinessObject object, Node node)
+      : holder_(std::move(holder)), object_(object), node_(node) {}
 
   DocumentHolder& holder() const { return *holder_; }
-  const HolderPtr& holder_ptr() const { return holder_; }
-  // The object, once the caller holds the lock; throws ValueError when it
-  // is no longer in its document.
-  BusinessObject Get() const;
-  bool SameAs(const ObjectHandle& other) const {
-    return holder_ == other.holder_ && serial_ == other.serial_;
+  const BusinessObject& object() const { return object_; }
+  Node Get() const { return node_; }
+  // A handle of another node of the same object.
+  template <typename Other>
+  Handle<Other> Beside(Other other) const {
+    return Handle<Other>(holder_, object_, other);
   }
-  // Its position, once Get has succeeded.
-  std::size_t index() const { return index_; }
+  bool SameAs(const Handle& other) const {
+    return holder_ == other.holder_ && node_ == other.node_;
+  }
 
  private:
   HolderPtr holder_;
   BusinessObject object_;
-  std::uint64_t serial_;
-  mutable std::size_t index_;  // where it was last seen
-};
-
-// A table or row node, valid until nodes are deleted from its document.
-template <typename Node>
-class NodeHandle {
- public:
-  NodeHandle(ObjectHandle object, Node node, std::uint64_t deletions)
-      : object_(std::move(object)), node_(node), deletions_(deletions) {}
-
-  const ObjectHandle& object() const { return object_; }
-  // The node, once the caller holds the lock; throws ValueError when nodes
-  // were deleted since the handle was made.
-  Node Get() const;
-
- private:
-  ObjectHandle object_;
   Node node_;
-  std::uint64_t deletions_;
 };
 
-using TableHandle = NodeHandle<Table>;
-using RowHandle = NodeHandle<Row>;
+using ObjectHandle = Handle<BusinessObject>;
+using TableHandle = Handle<Table>;
+using RowHandle = Handle<Row>;
+
+inline ObjectHandle HandleOf(HolderPtr holder, BusinessObject object) {
+  return ObjectHandle(std::move(holder), object, object);
+}
 
 }  // namespace kuv::python
 

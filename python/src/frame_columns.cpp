@@ -113,22 +113,6 @@ py::array TextArray(const DistinctTexts& distinct, const TextCodec& codec) {
   return array;
 }
 
-const char* KindName(CellKind kind) {
-  switch (kind) {
-    case CellKind::kFloat:
-      return "float";
-    case CellKind::kInteger:
-      return "integer";
-    case CellKind::kBoolean:
-      return "boolean";
-    case CellKind::kDate:
-      return "date";
-    case CellKind::kText:
-      break;
-  }
-  return "text";
-}
-
 py::bytes Bytes(std::string_view text) { return py::bytes(text.data(), text.size()); }
 
 }  // namespace
@@ -145,15 +129,22 @@ DistinctTexts FindDistinct(const std::vector<Cell>& cells, bool each_text_once) 
   return distinct;
 }
 
-ReadyColumn PrepareColumn(const CellColumn& column, bool typed) {
+ReadyColumn PrepareColumn(const CellColumn& column, bool typed, const MissingRules& missing) {
   ReadyColumn ready;
   ready.column = &column;
-  const CellKind kind =
-      typed && column.declared && !column.mixed_types ? KindOfType(column.type) : CellKind::kText;
-  if (kind == CellKind::kText) {
+  const ValueKind kind =
+      typed && column.declared && !column.mixed_types ? KindOfType(column.type) : ValueKind::kText;
+  const MissingValues* missing_here = missing.For(column.field, column.occurrence);
+  if (kind != ValueKind::kText) {
+    ready.typed = ConvertCells(column.cells, kind, missing_here);
+  } else if (missing_here == nullptr || missing_here->texts.empty()) {
     ready.distinct = FindDistinct(column.cells);
   } else {
-    ready.typed = ConvertCells(column.cells, kind);
+    std::vector<Cell> cells = column.cells;
+    for (Cell& cell : cells) {
+      if (!IsMissing(cell) && missing_here->MatchesText(cell)) cell = Cell();
+    }
+    ready.distinct = FindDistinct(cells);
   }
   return ready;
 }
@@ -187,30 +178,30 @@ py::tuple MaterializeColumn(ReadyColumn& ready, const TextCodec& codec) {
   py::object values;
   py::object mask = py::none();
   switch (typed.kind) {
-    case CellKind::kText:
+    case ValueKind::kText:
       values = TextArray(ready.distinct, codec);
       break;
-    case CellKind::kFloat:
+    case ValueKind::kFloat:
       values = ArrayOf(std::move(typed.floats));
       break;
-    case CellKind::kInteger:
+    case ValueKind::kInteger:
       values = ArrayOf(std::move(typed.integers));
       mask = BooleanArray(std::move(typed.missing));
       break;
-    case CellKind::kBoolean:
+    case ValueKind::kBoolean:
       values = BooleanArray(std::move(typed.booleans));
       mask = BooleanArray(std::move(typed.missing));
       break;
-    case CellKind::kDate:
+    case ValueKind::kDate:
       values = ArrayOf(std::move(typed.integers)).attr("view")("M8[ns]");
       break;
   }
   return py::make_tuple(Bytes(column.field), column.occurrence, column.declared, Bytes(column.unit),
-                        Bytes(column.type), KindName(typed.kind), values, mask, typed.invalid);
+                        Bytes(column.type), NameOf(typed.kind), values, mask, typed.invalid);
 }
 
 py::list MaterializeTables(const std::vector<TableCells>& tables, bool typed,
-                           const TextCodec& codec) {
+                           const MissingRules& missing, const TextCodec& codec) {
   std::vector<DistinctTexts> parents;
   std::vector<std::vector<ReadyColumn>> columns(tables.size());
   {
@@ -218,7 +209,7 @@ py::list MaterializeTables(const std::vector<TableCells>& tables, bool typed,
     for (std::size_t t = 0; t < tables.size(); ++t) {
       parents.push_back(PrepareParents(tables[t]));
       for (const CellColumn& column : tables[t].columns) {
-        columns[t].push_back(PrepareColumn(column, typed));
+        columns[t].push_back(PrepareColumn(column, typed, missing));
       }
     }
   }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "missing_values.h"
 #include "table_cells.h"
 #include "text_codec.h"
 #include "typed_cells.h"
@@ -34,8 +35,8 @@ struct ReadyColumn {
 
 // A column converted by its declared type when typed (one whose objects
 // declare types of different kinds stays text), or reduced to its distinct
-// texts.
-ReadyColumn PrepareColumn(const CellColumn& column, bool typed);
+// texts; what the rules call missing is.
+ReadyColumn PrepareColumn(const CellColumn& column, bool typed, const MissingRules& missing);
 // The names of the parent tables, each once.
 DistinctTexts PrepareParents(const TableCells& table);
 
@@ -52,7 +53,7 @@ pybind11::tuple MaterializeColumn(ReadyColumn& column, const TextCodec& codec);
 
 // The tables of one object, one after the other.
 pybind11::list MaterializeTables(const std::vector<TableCells>& tables, bool typed,
-                                 const TextCodec& codec);
+                                 const MissingRules& missing, const TextCodec& codec);
 
 }  // namespace kuv::python
 

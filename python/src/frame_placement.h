@@ -1,8 +1,7 @@
 // Rows of a frame written into a business object's tree: top-level rows
 // into the object's table of that name, child rows under the rows their
-// parent_row_id names. Everything is checked before anything is written,
-// so that a refused frame leaves the object as it was, and only what a
-// saved document gives back as it was written is accepted.
+// parent_row_id names. A refused frame leaves the object as it was, and
+// only what a saved document gives back as it was written is accepted.
 #ifndef KUV_PYTHON_FRAME_PLACEMENT_H_
 #define KUV_PYTHON_FRAME_PLACEMENT_H_
 
@@ -49,8 +48,8 @@ struct FrameToPlace {
 };
 
 // Writes the rows and returns how many; the next Put starts at the top
-// level. Throws std::invalid_argument saying why, changing nothing, for a
-// frame it cannot place.
+// level. Throws kuv::Refusal saying why, changing nothing, for a frame it
+// cannot place or after which the object would not read back as it is.
 std::size_t PlaceFrame(BusinessObject object, const FrameToPlace& frame);
 
 }  // namespace kuv::python

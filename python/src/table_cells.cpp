@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
-#include "typed_cells.h"
+#include "kuv/values.hpp"
 
 namespace kuv::python {
 
@@ -29,35 +30,29 @@ void AddDeclaredColumns(const BusinessObject& object, TableCells& table) {
   table.PadColumns();
 }
 
-// Gathers the rows of one table name. Rows mostly repeat the fields of the
-// row before in the same order, so a row's values are first matched by
-// position against the last row's columns.
+// Gathers the rows of one table name, its columns as the library lays
+// them out.
 class TableBuilder {
  public:
   explicit TableBuilder(std::string_view name) { table_.name.assign(name); }
 
-  void AddRow(Row row, std::int64_t id, std::int64_t parent_id, std::string_view parent_name) {
+  void AddRow(const TableRow& row) {
     const std::size_t index = table_.rows();
-    table_.row_id.push_back(id);
-    table_.parent_row_id.push_back(parent_id);
-    table_.parent_table.push_back(parent_id < 0 ? Cell() : parent_name);
-    const Items<Value> values = row.values();
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      const Value value = values[i];
-      std::size_t column;
-      if (i < last_row_.size() && last_row_[i].field.data() == value.field.data() &&
-          last_row_[i].field.size() == value.field.size()) {
-        column = last_row_[i].column;
-      } else {
-        int occurrence = 0;
-        for (std::size_t j = 0; j < i; ++j) occurrence += values[j].field == value.field;
-        column = ColumnFor(value.field, occurrence);
-        last_row_.resize(i);
-        last_row_.push_back({value.field, column});
+    table_.row_id.push_back(row.id);
+    table_.parent_row_id.push_back(row.parentId);
+    table_.parent_table.push_back(row.parentId < 0 ? Cell() : row.parentTable);
+    const std::vector<std::size_t>& columns = columns_.ColumnsOf(row.row);
+    const Items<Value> values = row.row.values();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      while (table_.columns.size() <= columns[i]) {  // the columns this row added
+        const TableColumn& added = columns_.columns()[table_.columns.size()];
+        CellColumn& column = table_.columns.emplace_back();
+        column.field.assign(added.field);
+        column.occurrence = added.occurrence;
       }
-      std::vector<Cell>& cells = table_.columns[column].cells;
+      std::vector<Cell>& cells = table_.columns[columns[i]].cells;
       cells.resize(index);  // no value in the rows before
-      cells.push_back(value.text);
+      cells.push_back(values[i].text);
     }
   }
 
@@ -68,39 +63,8 @@ class TableBuilder {
   }
 
  private:
-  struct Seen {
-    std::string_view field;
-    std::size_t column;
-  };
-
-  std::size_t ColumnFor(std::string_view field, int occurrence) {
-    std::string key(field);
-    key.push_back('\0');
-    key.append(std::to_string(occurrence));
-    const auto [at, added] = index_.emplace(std::move(key), table_.columns.size());
-    if (added) {
-      CellColumn column;
-      column.field.assign(field);
-      column.occurrence = occurrence;
-      table_.columns.push_back(std::move(column));
-    }
-    return at->second;
-  }
-
   TableCells table_;
-  std::vector<Seen> last_row_;
-  std::unordered_map<std::string, std::size_t> index_;
-};
-
-// One table node still being walked: the rows not yet visited, and where
-// its rows are counted and gathered.
-struct PendingTable {
-  Table table;
-  std::size_t next_row;
-  std::int64_t parent_row_id;
-  std::string_view parent_name;
-  std::int64_t* counter;
-  TableBuilder* builder;
+  TableColumns columns_;
 };
 
 }  // namespace
@@ -135,38 +99,25 @@ std::vector<TableCells> GatherTables(const BusinessObject& object,
                                      const std::vector<std::string>& only) {
   std::vector<std::unique_ptr<TableBuilder>> builders;
   std::unordered_map<std::string_view, TableBuilder*> builder_of;
-  std::unordered_map<std::string_view, std::int64_t> rows_of;
-  const auto builder_for = [&](std::string_view name) -> TableBuilder* {
-    if (!only.empty() && std::find(only.begin(), only.end(), name) == only.end()) return nullptr;
-    TableBuilder*& builder = builder_of[name];
-    if (builder == nullptr) builder = builders.emplace_back(new TableBuilder(name)).get();
-    return builder;
+  const auto wanted = [&](std::string_view name) {
+    return only.empty() || std::find(only.begin(), only.end(), name) != only.end();
   };
-
-  // Depth first, in document order: a row, then its child tables, then the
-  // next row. The stack holds the tables under way, the next one on top.
-  std::vector<PendingTable> stack;
-  const auto push_tables = [&](const Items<Table>& tables, std::int64_t parent_id,
-                               std::string_view parent_name) {
-    for (std::size_t i = tables.size(); i-- > 0;) {
-      const Table table = tables[i];
-      stack.push_back(PendingTable{table, 0, parent_id, parent_name, &rows_of[table.name()],
-                                   builder_for(table.name())});
+  std::optional<TableRowWalk> walk;
+  if (only.size() == 1) {
+    walk.emplace(object, only.front());
+  } else {
+    walk.emplace(object);
+  }
+  while (const std::optional<TableRow> row = walk->Next()) {
+    TableBuilder*& builder = builder_of[row->table];
+    if (builder == nullptr) {
+      if (!wanted(row->table)) continue;
+      builder = builders.emplace_back(new TableBuilder(row->table)).get();
     }
-  };
-  push_tables(object.tables(), -1, std::string_view());
-  while (!stack.empty()) {
-    PendingTable& top = stack.back();
-    const Items<Row> rows = top.table.rows();
-    if (top.next_row >= rows.size()) {
-      stack.pop_back();
-      continue;
-    }
-    const Row row = rows[top.next_row++];
-    const std::int64_t id = (*top.counter)++;
-    const std::string_view name = top.table.name();
-    if (top.builder != nullptr) top.builder->AddRow(row, id, top.parent_row_id, top.parent_name);
-    push_tables(row.child_tables(), id, name);  // top is not used after this
+    builder->AddRow(*row);
+  }
+  if (only.size() == 1 && builders.empty() && walk->met()) {
+    builders.emplace_back(new TableBuilder(only.front()));
   }
 
   std::vector<TableCells> tables;
@@ -184,22 +135,8 @@ TableCells DeclaredTable(const BusinessObject& object, std::string_view table) {
 
 std::vector<Row> RowsOfTable(const BusinessObject& object, std::string_view table) {
   std::vector<Row> found;
-  std::vector<std::pair<Table, std::size_t>> stack;
-  const auto push_tables = [&](const Items<Table>& tables) {
-    for (std::size_t i = tables.size(); i-- > 0;) stack.emplace_back(tables[i], 0);
-  };
-  push_tables(object.tables());
-  while (!stack.empty()) {
-    auto& [node, next] = stack.back();
-    const Items<Row> rows = node.rows();
-    if (next >= rows.size()) {
-      stack.pop_back();
-      continue;
-    }
-    const Row row = rows[next++];
-    if (node.name() == table) found.push_back(row);
-    push_tables(row.child_tables());
-  }
+  TableRowWalk walk(object, table);
+  while (const std::optional<TableRow> row = walk.Next()) found.push_back(row->row);
   return found;
 }
 

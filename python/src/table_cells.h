@@ -1,5 +1,6 @@
 // The rows of a business object's tables as columns of text cells,
-// gathered in one walk of the object's tree. Cells are views into the
+// gathered in one walk of the object's tree, laid out as the library lays
+// tables out as rows (kuv/table_rows.hpp). Cells are views into the
 // document: they live as long as it does, unchanged.
 #ifndef KUV_PYTHON_TABLE_CELLS_H_
 #define KUV_PYTHON_TABLE_CELLS_H_
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "kuv/document.hpp"
+#include "kuv/table_rows.hpp"
 
 namespace kuv::python {
 
@@ -30,11 +32,10 @@ struct CellColumn {
   std::vector<Cell> cells;
 };
 
-// Every row of the tables of one name, wherever they nest. A row's key is
-// its position among those rows in document order, so that it does not
-// change when rows are added to other tables, and a frame's row keys are
-// 0, 1, 2...; parent_row_id is the key of the row holding the row's table
-// node among the rows of parent_table (-1 and "" at the top level).
+// Every row of the tables of one name, wherever they nest, with the row
+// keys of kuv::TableRow: row_id, and parent_row_id, the key of the row
+// holding the row's table node among the rows of parent_table (-1 and ""
+// at the top level).
 struct TableCells {
   std::string name;
   std::vector<CellColumn> columns;
@@ -53,10 +54,11 @@ struct TableCells {
 };
 
 // The tables of the object named in `only` (every table when it is empty),
-// in the order in which they first appear in the tree; a table that has no
-// node in the tree is left out. Columns come in the order their fields
-// first appear, then the declared fields that hold no value. Runs without
-// Python: the caller keeps the document unchanged meanwhile.
+// in the order in which their first rows appear in the tree; a table that
+// has no row is left out, but for the one table `only` names alone, which
+// comes with no rows when it has a node. Columns come in the order their
+// fields first appear, then the declared fields that hold no value. Runs
+// without Python: the caller keeps the document unchanged meanwhile.
 std::vector<TableCells> GatherTables(const BusinessObject& object,
                                      const std::vector<std::string>& only);
 

@@ -85,8 +85,10 @@ def test_handles_refuse_use_after_their_nodes_are_gone():
     table = obj.tables[0]
     row = table.rows[0]
     obj.clear_tables()
-    with pytest.raises(ValueError, match="walk the object's tables again"):
+    with pytest.raises(ValueError, match="removed from its document"):
         row.values
+    with pytest.raises(ValueError, match="removed from its document"):
+        table.name
     other = doc.add_object("Other", "t", "1", "W")
     doc.remove(obj)
     with pytest.raises(ValueError, match="removed"):

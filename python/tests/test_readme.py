@@ -17,6 +17,8 @@ def test_the_readme_example_runs(tmp_path, monkeypatch):
     exec(compile(code, "README.md", "exec"), namespace)  # noqa: S102 - our own README
     assert len(namespace["joined"]) == 7
     assert "Casing" in namespace["frames"] and "source" in namespace["frames"]["Casing"]
+    rhob = namespace["log"]["RHOB"]
+    assert rhob.isna().any() and not (rhob == -999.25).any()
     saved = kuv.open("out.kuv").objects[0].to_frame("Casing")
     assert list(saved["Name"]) == ["Surface", "Conductor", "Surface", "Intermediate",
                                    "Production", "Liner"]
