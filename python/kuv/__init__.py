@@ -12,9 +12,11 @@ only that module needs.
 
 from ._dates import format_date, parse_date
 from ._definitions import Definitions, FieldDefinition, TableDefinition
+from ._diff import diff
 from ._document import BusinessObject, Document, Objects, open
 from ._errors import Error, ErrorCode, Refusal
 from ._frames import read_frames
+from ._sqlite import to_sqlite
 from ._template import Template
 from ._tree import Row, Table, Value
 
@@ -32,10 +34,12 @@ __all__ = [
     "TableDefinition",
     "Template",
     "Value",
+    "diff",
     "format_date",
     "open",
     "parse_date",
     "read_frames",
+    "to_sqlite",
 ]
 
 

@@ -10,4 +10,6 @@ PYBIND11_MODULE(_core, module) {
   kuv::python::BindDocument(module);
   kuv::python::BindTree(module);
   kuv::python::BindFrames(module);
+  kuv::python::BindDiff(module);
+  kuv::python::BindSqlite(module);
 }
