@@ -65,11 +65,15 @@ void WriteTables(CombinedTables& combined, const std::vector<std::string>& table
   }
 }
 
+// A few names show what --table takes; a document of hundreds of tables
+// would otherwise fill the terminal.
 std::string Listed(const std::vector<std::string>& tables, Encoding encoding) {
+  constexpr std::size_t kShown = 10;
   std::string list;
-  for (const std::string& table : tables) {
-    list += (list.empty() ? "" : ", ") + DecodeForDisplay(table, encoding);
+  for (std::size_t i = 0; i < tables.size() && i < kShown; ++i) {
+    list += (list.empty() ? "" : ", ") + DecodeForDisplay(tables[i], encoding);
   }
+  if (tables.size() > kShown) list += " and " + std::to_string(tables.size() - kShown) + " more";
   return list;
 }
 
@@ -157,7 +161,8 @@ int ExportCombined(const ExportOptions& options) {
 
   if (table) {
     if (!combined.Has(*table)) {
-      throw DataError("no document holds a table '" + options.table + "'");
+      throw DataError("no document holds a table '" + options.table + "'" +
+                      (object ? " in an object '" + options.object + "'" : ""));
     }
     FileOutput target(output);
     combined.Write(*table, target.stream());
@@ -165,7 +170,10 @@ int ExportCombined(const ExportOptions& options) {
     return status;
   }
   const std::vector<std::string> tables = combined.tables();
-  if (tables.empty()) throw DataError("no document holds a table");
+  if (tables.empty()) {
+    throw DataError(object ? "no document holds an object '" + options.object + "' with a table"
+                           : "no document holds a table");
+  }
   OutputFolder folder(output);
   WriteTables(combined, tables, TableFiles(tables, folder.Prefix(), options.encoding));
   folder.Keep();
