@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev            # libFuzzer and sanitizer runtimes
   libpugixml-dev                      # the benchmark's comparison parser
   libcli11-dev nlohmann-json3-dev     # the command-line tool
+  libsqlite3-dev                      # kuv::sqlite: export --format sqlite, kuv.to_sqlite
   python3-dev pybind11-dev            # the Python package, for /usr/bin/python3
   python3-numpy python3-pandas python3-pytest
   python3-setuptools python3-wheel    # its build backend (pip install --no-build-isolation)

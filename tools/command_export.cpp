@@ -15,6 +15,7 @@
 #include "content_walk.h"
 #include "csv_writer.h"
 #include "failure_report.h"
+#include "export_routes.h"
 #include "file_output.h"
 #include "input_source.h"
 #include "json_writer.h"
@@ -74,14 +75,14 @@ void ExportJson(const Document& document, const std::string& file, const ExportO
   writer.Finish();
 }
 
+}  // namespace
+
 CsvUnits UnitsOf(const ExportOptions& options) {
   if (options.units == "header") return CsvUnits::kHeader;
   if (options.units == "row") return CsvUnits::kRow;
   return CsvUnits::kNone;
 }
 
-// A table's name as a part of a file name: what a file system refuses or
-// a shell would misread becomes "_".
 std::string FileNamePart(std::string_view table, Encoding encoding) {
   std::string name = DecodeForDisplay(table, encoding);
   for (char& c : name) {
@@ -95,27 +96,13 @@ std::string FileNamePart(std::string_view table, Encoding encoding) {
   return name;
 }
 
+namespace {
+
 // The object CSV is written from: the one --object names, else the only one.
 BusinessObject CsvObject(const Document& document, const std::string& file,
                          const ExportOptions& options) {
   if (!options.object.empty()) return ChosenObject(document, file, options);
   if (document.size() == 0) throw FileError(kExitDataError, file, "holds no object");
-  if (document.size() > 1) {
-    // A few IDs show what --object takes; a document of thousands of
-    // objects would otherwise fill the terminal.
-    constexpr std::size_t kShownIds = 10;
-    std::vector<std::string> ids;
-    for (const BusinessObject each : document.objects()) {
-      if (ids.size() == kShownIds) break;
-      ids.emplace_back(each.id());
-    }
-    std::string listed = Listed(ids, options.encoding);
-    if (document.size() > kShownIds) {
-      listed += " and " + std::to_string(document.size() - kShownIds) + " more";
-    }
-    throw FileError(kExitUsageError, file,
-                    "holds several objects; choose one with --object (" + listed + ")");
-  }
   return document.objects()[0];
 }
 
@@ -124,6 +111,11 @@ BusinessObject CsvObject(const Document& document, const std::string& file,
 // file per table, named like output with the table's name before ".csv".
 void ExportCsv(const Document& document, const std::string& file, const std::string& output,
                bool intoFolder, const ExportOptions& options) {
+  // Several objects without --object: the table of each that holds it.
+  if (options.object.empty() && document.size() > 1) {
+    ExportObjectsCsv(document, file, output, intoFolder, options);
+    return;
+  }
   const BusinessObject object = CsvObject(document, file, options);
   const CsvUnits units = UnitsOf(options);
   std::vector<std::string> tables;
@@ -204,6 +196,8 @@ int ExportBatch(const ExportOptions& options) {
 }  // namespace
 
 int RunExport(const ExportOptions& options) {
+  if (options.format == "sqlite") return ExportSqlite(options);
+  if (options.combine) return ExportCombined(options);
   if (options.format == "json" && !options.table.empty()) {
     throw UsageError("--table applies to --format csv only");
   }

@@ -28,7 +28,7 @@ int RunCheck(const CheckOptions& options);
 
 struct ExportOptions {
   std::vector<std::string> files;
-  std::string format;          // "json" or "csv"
+  std::string format;          // "json", "csv" or "sqlite"
   std::string object;          // empty: every object (json) or the only one (csv)
   std::string table;           // csv only; empty: the object's only table, or each into a folder
   std::string units = "none";  // csv only: "none", "header" or "row"
@@ -37,8 +37,24 @@ struct ExportOptions {
   std::string output;
   Encoding encoding = Encoding::kCp1252;
   unsigned jobs = 1;  // files exported at once
+  // csv: every document's rows into one file per table (-o FILE.csv with
+  // --table, else -o DIR/), behind the columns source and object
+  bool combine = false;
 };
 int RunExport(const ExportOptions& options);
+
+struct DiffRunOptions {
+  std::string before;
+  std::string after;
+  std::vector<std::string> keys;  // "TABLE=FIELD"
+  std::string tolerance;          // empty: exact text
+  std::string format = "text";    // or "json"
+  bool summary = false;           // counts only
+  Encoding encoding = Encoding::kCp1252;
+};
+// 0 when the documents hold the same, 1 when they differ; a ToolError of
+// status 2 for trouble.
+int RunDiff(const DiffRunOptions& options);
 
 struct ImportOptions {
   std::string file;

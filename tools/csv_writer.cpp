@@ -10,10 +10,8 @@
 
 namespace kuv::tool {
 
-namespace {
-
-void WriteCell(std::string* line, const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) {
+void AppendCsvCell(std::string* line, std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
     *line += text;
     return;
   }
@@ -24,8 +22,6 @@ void WriteCell(std::string* line, const std::string& text) {
   }
   *line += '"';
 }
-
-}  // namespace
 
 std::vector<std::string> TableNames(const BusinessObject& object) {
   std::vector<std::string> names;
@@ -79,14 +75,14 @@ void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_
     std::string name = decode(columns[i].field, columns[i].field);
     if (units == CsvUnits::kHeader && !unitOf[i].empty()) name += " [" + unitOf[i] + "]";
     line += ',';
-    WriteCell(&line, name);
+    AppendCsvCell(&line, name);
   }
   line += "\r\n";
   if (units == CsvUnits::kRow) {
     line += nested ? ",," : "";
     for (std::size_t i = 0; i < columns.size(); ++i) {
       line += ',';
-      WriteCell(&line, unitOf[i]);
+      AppendCsvCell(&line, unitOf[i]);
     }
     line += "\r\n";
   }
@@ -105,7 +101,7 @@ void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_
     if (nested) {
       line += ',';
       if (row->parentId >= 0) {
-        WriteCell(&line, decode(row->parentTable, row->parentTable));
+        AppendCsvCell(&line, decode(row->parentTable, row->parentTable));
         line += ',' + std::to_string(row->parentId);
       } else {
         line += ',';
@@ -113,7 +109,7 @@ void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_
     }
     for (const std::string& cell : cells) {
       line += ',';
-      WriteCell(&line, cell);
+      AppendCsvCell(&line, cell);
     }
     line += "\r\n";
     out << line;

@@ -15,6 +15,10 @@
 
 namespace kuv::tool {
 
+// Appends text to line as one CSV cell: quoted, quotes doubled, when it
+// holds a comma, a quote or a line break.
+void AppendCsvCell(std::string* line, std::string_view text);
+
 // The names of the tables of object, in the order they first appear.
 std::vector<std::string> TableNames(const BusinessObject& object);
 

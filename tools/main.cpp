@@ -124,9 +124,11 @@ int main(int argc, char** argv) {
       "like the document with the extension .json or .csv; one that fails is reported and the "
       "others are still written");
   exportCommand->add_option("FILE", exporting.files, "The documents")->required();
-  exportCommand->add_option("--format", exporting.format, "json or csv")
+  exportCommand
+      ->add_option("--format", exporting.format,
+                   "json, csv, or sqlite (every document into the database -o names)")
       ->required()
-      ->check(CLI::IsMember({"json", "csv"}));
+      ->check(CLI::IsMember({"json", "csv", "sqlite"}));
   exportCommand->add_option("--object", exporting.object,
                             "Only the business object with this ID (needed for CSV when the "
                             "document holds several)");
@@ -142,8 +144,31 @@ int main(int argc, char** argv) {
   exportCommand->add_option("-o,--output", exporting.output,
                             "Write here instead of to standard output; the folder for the outputs "
                             "when several documents are exported (made when missing)");
+  exportCommand->add_flag("--combine", exporting.combine,
+                          "CSV: the rows of every document in one file per table, behind the "
+                          "columns source and object: -o FILE.csv with --table, else -o FOLDER/");
   AddEncodingOption(exportCommand, &exporting.encoding);
   AddJobsOption(exportCommand, &exporting.jobs);
+
+  DiffRunOptions diffing;
+  CLI::App* diffCommand = app.add_subcommand(
+      "diff",
+      "Show what differs between two documents: objects (matched by ID), headers, definitions, "
+      "rows (matched by a key) and values. Exit status 0 when they hold the same, 1 when they "
+      "differ, 2 for trouble");
+  diffCommand->add_option("BEFORE", diffing.before, "The first document")->required();
+  diffCommand->add_option("AFTER", diffing.after, "The second document")->required();
+  diffCommand->add_option("--key", diffing.keys,
+                          "TABLE=FIELD: match the table's rows by this field (default: the "
+                          "table's first field where its texts are unique, else the position)");
+  diffCommand->add_option("--tolerance", diffing.tolerance,
+                          "How far numbers of fields declared numeric may differ: an amount "
+                          "(0.001) or a percentage (0.5%); default: exact text");
+  diffCommand->add_option("--format", diffing.format, "text or json")
+      ->check(CLI::IsMember({"text", "json"}))
+      ->default_str("text");
+  diffCommand->add_flag("--summary", diffing.summary, "Counts of the differences only");
+  AddEncodingOption(diffCommand, &diffing.encoding);
 
   ImportOptions importing;
   CLI::App* importCommand = app.add_subcommand(
@@ -194,6 +219,11 @@ int main(int argc, char** argv) {
     if (*importCommand) status = RunImport(importing);
     if (*viewCommand) status = RunView(viewing);
     if (*templateCommand) status = RunTemplate(templating);
+    // diff(1) says trouble with 2, not 1, which means "different".
+    if (*diffCommand) {
+      status = RunDiff(diffing);
+      return StandardOutputWritten() ? status : kExitUsageError;
+    }
     return StandardOutputWritten() ? status : kExitDataError;
   } catch (const ToolError& error) {
     std::cout.flush();

@@ -27,6 +27,15 @@ KUV_VALUES_API void RunOrderedJobs(
     std::size_t count, unsigned jobs, const std::function<void(std::size_t)>& work,
     const std::function<void(std::size_t, std::exception_ptr)>& report);
 
+// The same, holding no more than ahead inputs (at least 1) at once: work(i)
+// starts only once report(i - ahead) has returned, so that what the jobs
+// keep for their reports (whole documents, say) stays within that many
+// whatever the count, when reporting is slower than working.
+KUV_VALUES_API void RunOrderedJobs(
+    std::size_t count, unsigned jobs, std::size_t ahead,
+    const std::function<void(std::size_t)>& work,
+    const std::function<void(std::size_t, std::exception_ptr)>& report);
+
 }  // namespace kuv
 
 #endif  // KUV_ORDERED_JOBS_HPP_

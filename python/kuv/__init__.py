@@ -18,9 +18,11 @@ from typing import TYPE_CHECKING
 
 from ._dates import format_date, parse_date
 from ._definitions import Definitions, FieldDefinition, TableDefinition
+from ._diff import diff
 from ._document import BusinessObject, Document, Objects, ReadBackProblem, open
 from ._errors import Error, ErrorCode, Refusal
 from ._frames import read_frames
+from ._sqlite import to_sqlite
 from ._template import Template
 from ._tree import Row, Table, Value
 from ._version import __version__
@@ -44,10 +46,12 @@ __all__ = [
     "Template",
     "Value",
     "__version__",
+    "diff",
     "format_date",
     "open",
     "parse_date",
     "read_frames",
+    "to_sqlite",
 ]
 
 

@@ -34,6 +34,8 @@ void BindDocument(pybind11::module_& module);
 void BindTree(pybind11::module_& module);
 void BindFrames(pybind11::module_& module);
 void BindValues(pybind11::module_& module);
+void BindDiff(pybind11::module_& module);
+void BindSqlite(pybind11::module_& module);
 
 // Handles of tables of an object, whose lock the caller holds.
 pybind11::list TableHandles(const ObjectHandle& object, const Items<Table>& tables);

@@ -11,4 +11,6 @@ PYBIND11_MODULE(_core, module) {
   kuv::python::BindTree(module);
   kuv::python::BindFrames(module);
   kuv::python::BindValues(module);
+  kuv::python::BindDiff(module);
+  kuv::python::BindSqlite(module);
 }

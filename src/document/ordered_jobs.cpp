@@ -1,7 +1,6 @@
 #include "kuv/ordered_jobs.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -11,17 +10,22 @@ namespace kuv {
 
 namespace {
 
-// What the threads share: the next input to take, and each input's
-// outcome once its job is done.
+// What the threads share: the next input to take, how many were reported,
+// and each input's outcome once its job is done.
 class JobBoard {
  public:
-  explicit JobBoard(std::size_t count) : done_(count, false), failures_(count) {}
+  JobBoard(std::size_t count, std::size_t ahead)
+      : ahead_(std::max<std::size_t>(ahead, 1)), done_(count, false), failures_(count) {}
 
-  // The next input to work on; false when none is left.
+  // The next input to work on, once it is no more than ahead_ inputs past
+  // the reports; false when none is left.
   bool Take(std::size_t* index) {
-    if (stopped_) return false;
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock,
+                  [&] { return stopped_ || next_ >= done_.size() || next_ - reported_ < ahead_; });
+    if (stopped_ || next_ >= done_.size()) return false;
     *index = next_++;
-    return *index < done_.size();
+    return true;
   }
 
   void Finish(std::size_t index, std::exception_ptr failure) {
@@ -39,13 +43,30 @@ class JobBoard {
     return std::move(failures_[index]);
   }
 
-  void Stop() { stopped_ = true; }
+  // One more input reported: a job further on may start.
+  void Reported() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      ++reported_;
+    }
+    changed_.notify_all();
+  }
+
+  void Stop() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stopped_ = true;
+    }
+    changed_.notify_all();
+  }
 
  private:
-  std::atomic<std::size_t> next_{0};
-  std::atomic<bool> stopped_{false};
+  const std::size_t ahead_;
   std::mutex mutex_;
   std::condition_variable changed_;
+  std::size_t next_ = 0;
+  std::size_t reported_ = 0;
+  bool stopped_ = false;
   std::vector<bool> done_;
   std::vector<std::exception_ptr> failures_;
 };
@@ -89,8 +110,14 @@ unsigned DefaultJobCount() { return std::max(1u, std::thread::hardware_concurren
 
 void RunOrderedJobs(std::size_t count, unsigned jobs, const std::function<void(std::size_t)>& work,
                     const std::function<void(std::size_t, std::exception_ptr)>& report) {
+  RunOrderedJobs(count, jobs, count, work, report);
+}
+
+void RunOrderedJobs(std::size_t count, unsigned jobs, std::size_t ahead,
+                    const std::function<void(std::size_t)>& work,
+                    const std::function<void(std::size_t, std::exception_ptr)>& report) {
   // One job needs no thread of its own.
-  if (jobs <= 1 || count <= 1) {
+  if (jobs <= 1 || count <= 1 || ahead <= 1) {
     for (std::size_t i = 0; i < count; ++i) {
       std::exception_ptr failure;
       try {
@@ -102,11 +129,14 @@ void RunOrderedJobs(std::size_t count, unsigned jobs, const std::function<void(s
     }
     return;
   }
-  JobBoard board(count);
+  JobBoard board(count, ahead);
   Workers workers(board);
-  const std::size_t threads = std::min<std::size_t>(jobs, count);
+  const std::size_t threads = std::min<std::size_t>({jobs, count, ahead});
   for (std::size_t i = 0; i < threads; ++i) workers.Start(work);
-  for (std::size_t i = 0; i < count; ++i) report(i, board.WaitFor(i));
+  for (std::size_t i = 0; i < count; ++i) {
+    report(i, board.WaitFor(i));
+    board.Reported();
+  }
 }
 
 }  // namespace kuv

@@ -67,14 +67,14 @@ TEST_F(Batch, ExportWritesOneFileForEachDocumentIntoTheFolder) {
   }
   EXPECT_TRUE(FileExists(Path("out/nested.json")));
 
-  // The options apply to each document; one that needs another choice
-  // fails with the status of a usage error.
+  // The options apply to each document; one that lacks what they name
+  // fails alone.
   const ToolRun csv = Run({"export", Example("kestrel3_log.kuv"), TestData("nested.kuv"),
                            "--format", "csv", "--table", "Sample", "-o", Path("out")});
-  EXPECT_EQ(csv.status, 2);
+  EXPECT_EQ(csv.status, 1);
   // Each file is named once.
   EXPECT_THAT(csv.err, HasSubstr("kuv: " + TestData("nested.kuv") +
-                                 " holds several objects; choose one with --object"));
+                                 " has no object with a table 'Sample'\n"));
   EXPECT_THAT(ReadFile(Path("out/kestrel3_log.csv")), HasSubstr("DEPT,GR,RHOB,NPHI,RT\r\n"));
 }
 

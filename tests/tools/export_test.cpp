@@ -170,7 +170,7 @@ TEST_F(Export, CsvAsksWhichObjectOrTableWhenThereAreSeveral) {
   const std::string document = Example("kestrel3_casing_tops.kuv");
   ToolRun run = Run({"export", document, "--format", "csv"});
   EXPECT_EQ(run.status, 2);
-  EXPECT_THAT(run.err, HasSubstr("--object (CasingStrings, FormationTops)"));
+  EXPECT_THAT(run.err, HasSubstr("--table (Casing, CementStage, Top)"));
   run = Run({"export", document, "--format", "csv", "--object", "CasingStrings"});
   EXPECT_EQ(run.status, 2);
   EXPECT_THAT(run.err, HasSubstr("--table (Casing, CementStage)"));
@@ -203,18 +203,20 @@ TEST_F(Export, FailuresLeaveNoOutputFileAndKeepAnExistingOne) {
   EXPECT_THAT(run.err, HasSubstr("cannot write"));
 }
 
-TEST_F(Export, CsvOfADocumentOfManyObjectsNamesAFewOfThem) {
+TEST_F(Export, CsvOfADocumentOfManyTablesNamesAFewOfThem) {
   std::string document = "<?xml version='1.0'?>\n<KUV Version='2.0'>\n";
   for (int i = 0; i < 12; ++i) {
+    const std::string table = "T" + std::to_string(i);
     document += "<BusinessObject ID='O" + std::to_string(i) +
                 "' Author='' Version='' WellID='' Date='20021001T14:05:00000'>\n"
-                "<DataDescription>\n</DataDescription>\n</BusinessObject>\n";
+                "<DataDescription>\n</DataDescription>\n<" +
+                table + ">\n<f>1</f>\n</" + table + ">\n</BusinessObject>\n";
   }
   WriteFile(Path("many.kuv"), document + "</KUV>\n");
   const ToolRun run = Run({"export", Path("many.kuv"), "--format", "csv"});
   EXPECT_EQ(run.status, 2);
-  EXPECT_THAT(run.err, HasSubstr("choose one with --object (O0, O1, O2, O3, O4, O5, O6, O7, O8, "
-                                 "O9 and 2 more)\n"));
+  EXPECT_THAT(run.err, HasSubstr("choose one with --table (T0, T1, T2, T3, T4, T5, T6, T7, T8, "
+                                 "T9 and 2 more)"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // what a document can hold, the batch's output names and its ordered jobs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <sstream>
@@ -275,6 +276,36 @@ TEST(OrderedJobs, AFailedReportStartsNoFurtherJob) {
                    }),
                std::runtime_error);
   EXPECT_LT(started.load(), 1000);
+}
+
+TEST(OrderedJobs, NoMoreThanAheadInputsAreHeldAtOnce) {
+  std::atomic<int> held{0};
+  std::atomic<int> most{0};
+  std::vector<std::size_t> order;
+  RunOrderedJobs(
+      40, 4, 3,
+      [&](std::size_t) {
+        const int now = ++held;
+        for (int seen = most.load(); now > seen && !most.compare_exchange_weak(seen, now);) {
+        }
+      },
+      [&](std::size_t i, const std::exception_ptr&) {
+        // Reporting is slower than working.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        order.push_back(i);
+        --held;
+      });
+  EXPECT_LE(most.load(), 3);
+  EXPECT_EQ(order.size(), 40u);
+  EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
+
+  // Jobs that wait for reports are let go when a report fails.
+  EXPECT_THROW(RunOrderedJobs(
+                   100, 3, 2, [](std::size_t) {},
+                   [](std::size_t i, const std::exception_ptr&) {
+                     if (i == 5) throw std::runtime_error("cannot report");
+                   }),
+               std::runtime_error);
 }
 
 }  // namespace

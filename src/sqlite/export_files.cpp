@@ -1,0 +1,53 @@
+// Many documents into an archive: read on several threads, stored by one
+// writer in the order given.
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <system_error>
+
+#include "kuv/ordered_jobs.hpp"
+#include "kuv/sqlite.hpp"
+
+namespace kuv {
+
+std::string ArchivePath(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  if (error) absolute = path;
+  return absolute.lexically_normal().string();
+}
+
+std::size_t ExportToSqlite(const std::vector<std::string>& paths, const std::string& database,
+                           const SqliteExportOptions& options) {
+  std::vector<std::string> stored;
+  std::map<std::string, const std::string*> given;
+  for (const std::string& path : paths) {
+    stored.push_back(ArchivePath(path));
+    const auto [earlier, added] = given.emplace(stored.back(), &path);
+    if (!added) {
+      throw std::invalid_argument(*earlier->second + " and " + path +
+                                  " name the same document; give each document once");
+    }
+  }
+  SqliteArchive archive(database, options.encoding);
+  std::vector<std::optional<Document>> documents(paths.size());
+  const unsigned jobs = std::max(1u, options.jobs);
+  // No more documents are held than are read at once.
+  RunOrderedJobs(
+      paths.size(), jobs, jobs,
+      [&](std::size_t i) { documents[i].emplace(Document::Open(paths[i])); },
+      [&](std::size_t i, std::exception_ptr failure) {
+        if (!failure) {
+          try {
+            archive.Add(stored[i], *documents[i]);
+          } catch (...) {
+            failure = std::current_exception();
+          }
+        }
+        documents[i].reset();
+        if (options.report) options.report(i, failure);
+      });
+  return archive.added();
+}
+
+}  // namespace kuv
