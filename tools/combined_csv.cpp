@@ -281,20 +281,7 @@ void CombinedTables::Write(std::string_view name, std::ostream& out) {
       }
       AppendCsvCell(&line, object);
       line += ',' + std::to_string(id);
-      if (table.nested) {
-        line += ',';
-        if (parentId >= 0) {
-          AppendCsvCell(&line, parent);
-          line += ',' + std::to_string(parentId);
-        } else {
-          line += ',';
-        }
-      }
-      for (const std::string& cell : cells) {
-        line += ',';
-        AppendCsvCell(&line, cell);
-      }
-      line += "\r\n";
+      AppendCsvRowEnd(&line, table.nested, parent, parentId, cells);
       out << line;
     }
   }

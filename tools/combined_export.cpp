@@ -152,9 +152,7 @@ int ExportCombined(const ExportOptions& options) {
       [&](std::size_t i, const std::exception_ptr& failure) {
         if (failure) {
           progress.Clear();
-          const FailureReport report = ReportFailureOf(files[i], failure);
-          std::cerr << "kuv: " << report.line << "\n";
-          status = std::max<int>(status, report.status);
+          status = std::max<int>(status, SayFailure(std::cerr, files[i], failure));
         } else {
           combined.Add(files[i], std::move(*gathered[i]));
           gathered[i].reset();

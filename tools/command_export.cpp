@@ -184,9 +184,7 @@ int ExportBatch(const ExportOptions& options) {
       [&](std::size_t i, const std::exception_ptr& failure) {
         if (failure) {
           progress.Clear();
-          const FailureReport report = ReportFailureOf(files[i], failure);
-          std::cerr << "kuv: " << report.line << "\n";
-          status = std::max<int>(status, report.status);
+          status = std::max<int>(status, SayFailure(std::cerr, files[i], failure));
         }
         progress.Update(static_cast<long long>(i) + 1);
       });

@@ -23,6 +23,24 @@ void AppendCsvCell(std::string* line, std::string_view text) {
   *line += '"';
 }
 
+void AppendCsvRowEnd(std::string* line, bool nested, std::string_view parentTable,
+                     std::int64_t parentId, const std::vector<std::string>& cells) {
+  if (nested) {
+    line->push_back(',');
+    if (parentId >= 0) {
+      AppendCsvCell(line, parentTable);
+      *line += ',' + std::to_string(parentId);
+    } else {
+      line->push_back(',');
+    }
+  }
+  for (const std::string& cell : cells) {
+    line->push_back(',');
+    AppendCsvCell(line, cell);
+  }
+  *line += "\r\n";
+}
+
 std::vector<std::string> TableNames(const BusinessObject& object) {
   std::vector<std::string> names;
   std::set<std::string, std::less<>> seen;
@@ -98,20 +116,8 @@ void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_
       cells[columnOf[i]] = decode(values[i].text, values[i].field);
     }
     line = std::to_string(row->id);
-    if (nested) {
-      line += ',';
-      if (row->parentId >= 0) {
-        AppendCsvCell(&line, decode(row->parentTable, row->parentTable));
-        line += ',' + std::to_string(row->parentId);
-      } else {
-        line += ',';
-      }
-    }
-    for (const std::string& cell : cells) {
-      line += ',';
-      AppendCsvCell(&line, cell);
-    }
-    line += "\r\n";
+    AppendCsvRowEnd(&line, nested, row->parentId >= 0 ? decode(row->parentTable, row->parentTable) : "",
+                    row->parentId, cells);
     out << line;
   }
 }

@@ -5,6 +5,7 @@
 #ifndef KUV_TOOLS_CSV_WRITER_H_
 #define KUV_TOOLS_CSV_WRITER_H_
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -18,6 +19,12 @@ namespace kuv::tool {
 // Appends text to line as one CSV cell: quoted, quotes doubled, when it
 // holds a comma, a quote or a line break.
 void AppendCsvCell(std::string* line, std::string_view text);
+
+// Ends the line of a row: for a row of a nested table, the table and id of
+// the row that holds it (two empty cells at the top), then each cell, then
+// CR LF.
+void AppendCsvRowEnd(std::string* line, bool nested, std::string_view parentTable,
+                     std::int64_t parentId, const std::vector<std::string>& cells);
 
 // The names of the tables of object, in the order they first appear.
 std::vector<std::string> TableNames(const BusinessObject& object);

@@ -31,4 +31,11 @@ FailureReport ReportFailureOf(const std::string& file, const std::exception_ptr&
   return report;
 }
 
+ExitStatus SayFailure(std::ostream& err, const std::string& file,
+                      const std::exception_ptr& failure) {
+  const FailureReport report = ReportFailureOf(file, failure);
+  err << "kuv: " << report.line << "\n";
+  return report.status;
+}
+
 }  // namespace kuv::tool

@@ -4,6 +4,7 @@
 #define KUV_TOOLS_FAILURE_REPORT_H_
 
 #include <exception>
+#include <ostream>
 #include <string>
 
 #include "tool_error.h"
@@ -19,6 +20,10 @@ struct FailureReport {
 };
 
 FailureReport ReportFailureOf(const std::string& file, const std::exception_ptr& failure);
+
+// Writes "kuv: " and the report's line to err; the exit status it calls for.
+ExitStatus SayFailure(std::ostream& err, const std::string& file,
+                      const std::exception_ptr& failure);
 
 }  // namespace kuv::tool
 

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "export_routes.h"
+#include "failure_report.h"
 #include "input_source.h"
 #include "interrupt_cleanup.h"
 #include "progress_bar.h"
@@ -70,12 +71,7 @@ int ExportSqlite(const ExportOptions& options) {
   library.report = [&](std::size_t i, const std::exception_ptr& failure) {
     if (failure) {
       progress.Clear();
-      try {
-        std::rethrow_exception(failure);
-      } catch (const std::exception& why) {
-        std::cerr << "kuv: " << options.files[i] << ": " << why.what() << "\n";
-      }
-      status = kExitDataError;
+      status = std::max<int>(status, SayFailure(std::cerr, options.files[i], failure));
     } else if (database) {
       database->Release();
       journal->Release();
