@@ -116,7 +116,8 @@ void WriteCsvTable(std::ostream& out, const BusinessObject& object, std::string_
       cells[columnOf[i]] = decode(values[i].text, values[i].field);
     }
     line = std::to_string(row->id);
-    AppendCsvRowEnd(&line, nested, row->parentId >= 0 ? decode(row->parentTable, row->parentTable) : "",
+    AppendCsvRowEnd(&line, nested,
+                    row->parentId >= 0 ? decode(row->parentTable, row->parentTable) : "",
                     row->parentId, cells);
     out << line;
   }
