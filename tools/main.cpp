@@ -130,11 +130,12 @@ int main(int argc, char** argv) {
       ->required()
       ->check(CLI::IsMember({"json", "csv", "sqlite"}));
   exportCommand->add_option("--object", exporting.object,
-                            "Only the business object with this ID (needed for CSV when the "
-                            "document holds several)");
+                            "Only the business object with this ID (for CSV, without it: the "
+                            "table from every object that holds it)");
   exportCommand->add_option("--table", exporting.table,
-                            "The table written as CSV; without it, the object's only table, or "
-                            "each table to a file of its own in the folder -o names");
+                            "The table written as CSV, from every object that holds it; without "
+                            "it, the only table, or each table to a file of its own in the "
+                            "folder -o names");
   exportCommand
       ->add_option("--units", exporting.units,
                    "Where CSV puts the units: none, header (\"OD [in]\") or row (a line of its "

@@ -103,3 +103,14 @@ def object_add_frame(object: Object, table: bytes, label: str,
                      columns: Sequence[Tuple[bytes, int, str, np.ndarray[Any, Any]]],
                      parent_row_id: Optional[np.ndarray[Any, Any]], parent_label: str, rows: int,
                      missing: Tuple[Any, ...], encoding: Optional[str]) -> int: ...
+
+# (part, change, object, object number, table, row, before row or -1,
+# after row or -1, field, occurrence, attribute, before or None, after or None)
+_Difference = Tuple[str, str, bytes, int, bytes, bytes, int, int, bytes, int, str,
+                    Optional[bytes], Optional[bytes]]
+def diff(before: Document, after: Document, keys: Sequence[Tuple[bytes, bytes]],
+         tolerance: Optional[str]) -> List[_Difference]: ...
+# (documents stored, [(index, "error" | "refusal" | "database", code, message)]);
+# only where the library was built with SQLite.
+def to_sqlite(paths: Sequence[bytes], database: bytes, threads: int,
+              encoding: str) -> Tuple[int, List[Tuple[int, str, int, str]]]: ...

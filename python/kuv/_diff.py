@@ -1,26 +1,28 @@
 """What differs between two documents, as a DataFrame."""
 
-import os
+from __future__ import annotations
+
+from typing import Dict, List, Mapping, Optional, Tuple, Union
 
 import pandas as pd
 
 from . import _core
-from ._document import Document, open as open_document
+from ._document import Document, DocumentSource, open as open_document
 
 COLUMNS = ("part", "change", "object", "object_number", "table", "row", "before_row",
            "after_row", "field", "occurrence", "attribute", "before", "after")
 
 
-def _document(source, encoding):
-    """A kuv.Document as it is, or one read from a path or bytes."""
+def _document(source: Union[Document, DocumentSource],
+              encoding: Optional[str]) -> Tuple[Document, bool]:
+    """A kuv.Document as it is, or one read from what kuv.open takes; and
+    whether it was opened here (and so is to be closed here)."""
     if isinstance(source, Document):
         return source, False
-    if isinstance(source, (str, bytes, bytearray, memoryview, os.PathLike)):
-        return open_document(source, encoding=encoding), True
-    raise TypeError(f"kuv: diff takes documents or paths, not {type(source).__name__}")
+    return open_document(source, encoding=encoding), True
 
 
-def _tolerance_text(tolerance):
+def _tolerance_text(tolerance: Union[float, str, None]) -> Optional[str]:
     if tolerance is None:
         return None
     if isinstance(tolerance, bool) or not isinstance(tolerance, (int, float, str)):
@@ -28,9 +30,11 @@ def _tolerance_text(tolerance):
     return tolerance if isinstance(tolerance, str) else repr(float(tolerance))
 
 
-def diff(before, after, *, key=None, tolerance=None, encoding="cp1252"):
+def diff(before: Union[Document, DocumentSource], after: Union[Document, DocumentSource], *,
+         key: Optional[Mapping[str, str]] = None, tolerance: Union[float, str, None] = None,
+         encoding: Optional[str] = "cp1252") -> pd.DataFrame:
     """The differences between two documents (each a :class:`kuv.Document`,
-    a path or the bytes of one) as the kuv tool's ``diff`` finds them: one
+    or what :func:`kuv.open` takes: a path, the bytes, a binary file) as the kuv tool's ``diff`` finds them: one
     row per difference, in the order ``kuv diff`` prints them.
 
     ``key`` maps a table name to the field whose text matches its rows
@@ -64,7 +68,7 @@ def diff(before, after, *, key=None, tolerance=None, encoding="cp1252"):
             first.close()
 
     decode = first._texts.decode  # texts come back in the first document's encoding
-    columns = {name: [] for name in COLUMNS}
+    columns: Dict[str, List[object]] = {name: [] for name in COLUMNS}
     for (part, change, obj, number, table, row, before_row, after_row, field, occurrence,
          attribute, old, new) in found:
         columns["part"].append(part)

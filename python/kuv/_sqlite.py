@@ -1,14 +1,18 @@
 """Documents into an SQLite database, through the library's kuv::sqlite."""
 
+from __future__ import annotations
+
 import os
 import sqlite3
+from typing import Iterable, Optional, Union
 
 from . import _core
 from ._errors import Error, Refusal
-from ._text import path_bytes
+from ._text import PathLike, path_bytes
 
 
-def to_sqlite(paths, db, *, threads=None, encoding="cp1252"):
+def to_sqlite(paths: Union[PathLike, Iterable[PathLike]], db: PathLike, *,
+              threads: Optional[int] = None, encoding: str = "cp1252") -> int:
     """Stores each document of ``paths`` in the SQLite database ``db``, as
     ``kuv export --format sqlite`` does: one transaction per document, a
     document already stored under its (absolute) path replaced, the
@@ -26,9 +30,8 @@ def to_sqlite(paths, db, *, threads=None, encoding="cp1252"):
     """
     if not hasattr(_core, "to_sqlite"):
         raise RuntimeError("kuv: this kuv was built without SQLite (libsqlite3-dev)")
-    if isinstance(paths, (str, bytes, os.PathLike)):
-        paths = [paths]
-    sources = [os.fspath(path) for path in paths]
+    listed = [paths] if isinstance(paths, (str, bytes, os.PathLike)) else list(paths)
+    sources = [os.fspath(path) for path in listed]
     if threads is None:
         threads = os.cpu_count() or 1
     if isinstance(threads, bool) or not isinstance(threads, int) or threads < 1:
@@ -38,7 +41,7 @@ def to_sqlite(paths, db, *, threads=None, encoding="cp1252"):
     if not failures:
         return stored
     index, kind, code, message = failures[0]
-    text = f"{sources[index]}: {message}"
+    text = f"{os.fsdecode(sources[index])}: {message}"
     if len(failures) > 1:
         text += f" (and {len(failures) - 1} more documents could not be stored)"
     if kind == "error":

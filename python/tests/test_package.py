@@ -35,7 +35,9 @@ def test_the_installed_package_is_the_wheels_with_its_metadata():
 
 
 @installed_only
-def test_the_extension_loads_the_document_library_from_inside_the_package():
+def test_the_extension_loads_the_libraries_from_inside_the_package():
     libraries = {line.split()[-1] for line in pathlib.Path("/proc/self/maps").read_text().splitlines()
-                 if "libkuvdocument" in line}
-    assert libraries and all(pathlib.Path(path).parent == PACKAGE for path in libraries), libraries
+                 if "/libkuv" in line}
+    names = {pathlib.Path(path).name for path in libraries}
+    assert {"libkuvdocument.so.1", "libkuvsqlite.so.1"} <= names, names
+    assert all(pathlib.Path(path).parent == PACKAGE for path in libraries), libraries

@@ -7,6 +7,8 @@ from __future__ import annotations
 import datetime
 import io
 import pathlib
+import sqlite3
+import tempfile
 from typing import Dict, List, Optional
 
 import kuv
@@ -84,6 +86,18 @@ def many(paths: List[str]) -> int:
     return len(frames) + len(per_table) + int(table.npartitions)
 
 
+def compare_and_archive(path: pathlib.Path) -> int:
+    changes = kuv.diff(path, kuv.open(path), key={"Casing": "Name"}, tolerance="0.5%")
+    assert changes.empty
+    with tempfile.TemporaryDirectory() as folder:
+        database = pathlib.Path(folder) / "archive.db"
+        stored: int = kuv.to_sqlite([path], database, threads=1)
+        with sqlite3.connect(database) as connection:
+            rows = connection.execute('SELECT count(*) FROM "Casing"').fetchone()[0]
+        connection.close()
+    return stored + int(rows)
+
+
 def main(examples: pathlib.Path) -> None:
     doc = build(examples / "Standard.kvt")
     assert walk(doc) and edit(doc) is None
@@ -91,3 +105,4 @@ def main(examples: pathlib.Path) -> None:
     assert len(refusals(doc)) == 2
     casing = examples / "kestrel3_casing_tops.kuv"
     assert many([str(casing), str(casing)]) >= 3
+    assert compare_and_archive(casing) == 1 + 5
