@@ -36,7 +36,7 @@
 
 namespace {
 
-using kuv::tool::Encoding;
+using kuv::Encoding;
 using kuv::tool::ObjectContent;
 
 // The objects between the reading thread and the building one.
