@@ -75,6 +75,8 @@ class KUV_SQLITE_API SqliteError : public std::runtime_error {
 
 // An archive open for adding documents. One instance must not be used from
 // two threads at once.
+struct SqliteExportOptions;
+
 class KUV_SQLITE_API SqliteArchive {
  public:
   // Opens the database at path, making it (and the archive's tables) when
@@ -99,6 +101,11 @@ class KUV_SQLITE_API SqliteArchive {
   std::size_t added() const;
 
  private:
+  // Reads the cells of documents ahead of the writer.
+  friend std::size_t ExportToSqlite(const std::vector<std::string>& paths,
+                                    const std::string& database,
+                                    const SqliteExportOptions& options);
+
   class Writer;
   std::unique_ptr<Writer> writer_;
 };

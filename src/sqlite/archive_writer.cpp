@@ -47,7 +47,7 @@ SqliteArchive::Writer::Writer(const std::string& path, Encoding encoding)
     connection_ = std::make_unique<sqlite::Connection>(path);
     sqlite::PrepareArchive(*connection_);
     // A large document's transaction keeps its pages in memory longer.
-    connection_->Execute("PRAGMA cache_size = -16384", "use");
+    connection_->Execute("PRAGMA cache_size = -4096", "use");
     layout_ = std::make_unique<sqlite::ArchiveLayout>(*connection_);
   } catch (...) {
     layout_.reset();
@@ -94,7 +94,8 @@ std::string SqliteArchive::Writer::Utf8Copy(std::string_view bytes, const Busine
   return std::string(Utf8(bytes, &slot, object, table, field));
 }
 
-void SqliteArchive::Writer::Add(const std::string& path, const Document& document) {
+void SqliteArchive::Writer::Add(const std::string& path, const Document& document,
+                                const sqlite::DocumentCells* cells) {
   connection_->Execute("BEGIN IMMEDIATE", "write");
   try {
     RemoveDocument(path);
@@ -113,7 +114,9 @@ void SqliteArchive::Writer::Add(const std::string& path, const Document& documen
     const std::int64_t documentId = connection_->LastInsertId();
     std::size_t position = 0;
     for (const BusinessObject object : document.objects()) {
-      WriteObject(documentId, position++, object);
+      WriteObject(documentId, position, object,
+                  cells && position < cells->size() ? &(*cells)[position] : nullptr);
+      ++position;
     }
     connection_->Execute("COMMIT", "write");
   } catch (...) {
@@ -147,7 +150,8 @@ void SqliteArchive::Writer::RemoveDocument(const std::string& path) {
 }
 
 std::int64_t SqliteArchive::Writer::WriteObject(std::int64_t document, std::size_t position,
-                                                const BusinessObject& object) {
+                                                const BusinessObject& object,
+                                                const std::vector<sqlite::CellAhead>* cells) {
   Statement& insert =
       Prepared(insertObject_,
                "INSERT INTO kuv_objects (document, position, id, author, version, well_id, date, "
@@ -172,7 +176,7 @@ std::int64_t SqliteArchive::Writer::WriteObject(std::int64_t document, std::size
   const std::int64_t objectId = connection_->LastInsertId();
 
   WriteDefinitions(objectId, object);
-  const std::int64_t values = WriteRows(objectId, object);
+  const std::int64_t values = WriteRows(objectId, object, cells);
   Statement& count =
       Prepared(countValues_, "UPDATE kuv_objects SET value_count = ? WHERE object = ?");
   count.Integer(1, values);

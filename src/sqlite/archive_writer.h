@@ -11,6 +11,7 @@
 
 #include "kuv/sqlite.hpp"
 #include "sqlite/archive_layout.h"
+#include "sqlite/cells_ahead.h"
 #include "sqlite/sqlite_handles.h"
 #include "sqlite/value_cells.h"
 
@@ -21,16 +22,20 @@ class SqliteArchive::Writer {
   Writer(const std::string& path, Encoding encoding);
   ~Writer();
 
-  void Add(const std::string& path, const Document& document);
+  // cells: the document's, read ahead; may be null.
+  void Add(const std::string& path, const Document& document,
+           const sqlite::DocumentCells* cells = nullptr);
   std::size_t added() const { return added_; }
 
  private:
   void RemoveDocument(const std::string& path);
   std::int64_t WriteObject(std::int64_t document, std::size_t position,
-                           const BusinessObject& object);
+                           const BusinessObject& object,
+                           const std::vector<sqlite::CellAhead>* cells);
   void WriteDefinitions(std::int64_t objectId, const BusinessObject& object);
   // Every row of the object's tables; returns how many values they hold.
-  std::int64_t WriteRows(std::int64_t objectId, const BusinessObject& object);
+  std::int64_t WriteRows(std::int64_t objectId, const BusinessObject& object,
+                         const std::vector<sqlite::CellAhead>* cells);
   sqlite::Statement& Prepared(std::unique_ptr<sqlite::Statement>& statement, const char* sql);
   // A text as UTF-8, or a Refusal that says where it stands.
   std::string_view Utf8(std::string_view bytes, std::string* slot, const BusinessObject& object,

@@ -7,6 +7,7 @@
 
 #include "kuv/ordered_jobs.hpp"
 #include "kuv/sqlite.hpp"
+#include "sqlite/archive_writer.h"
 
 namespace kuv {
 
@@ -31,20 +32,25 @@ std::size_t ExportToSqlite(const std::vector<std::string>& paths, const std::str
   }
   SqliteArchive archive(database, options.encoding);
   std::vector<std::optional<Document>> documents(paths.size());
+  std::vector<sqlite::DocumentCells> cells(paths.size());
   const unsigned jobs = std::max(1u, options.jobs);
   // No more documents are held than are read at once.
   RunOrderedJobs(
       paths.size(), jobs, jobs,
-      [&](std::size_t i) { documents[i].emplace(Document::Open(paths[i])); },
+      [&](std::size_t i) {
+        documents[i].emplace(Document::Open(paths[i]));
+        cells[i] = sqlite::ReadCellsAhead(*documents[i]);
+      },
       [&](std::size_t i, std::exception_ptr failure) {
         if (!failure) {
           try {
-            archive.Add(stored[i], *documents[i]);
+            archive.writer_->Add(stored[i], *documents[i], &cells[i]);
           } catch (...) {
             failure = std::current_exception();
           }
         }
         documents[i].reset();
+        sqlite::DocumentCells().swap(cells[i]);
         if (options.report) options.report(i, failure);
       });
   return archive.added();

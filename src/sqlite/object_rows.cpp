@@ -29,7 +29,8 @@ struct Placed {
 
 }  // namespace
 
-std::int64_t SqliteArchive::Writer::WriteRows(std::int64_t objectId, const BusinessObject& object) {
+std::int64_t SqliteArchive::Writer::WriteRows(std::int64_t objectId, const BusinessObject& object,
+                                              const std::vector<sqlite::CellAhead>* cells) {
   std::unordered_map<std::string_view, ObjectTable> tables;
   ObjectTable* last = nullptr;
   std::string_view lastName;
@@ -74,7 +75,10 @@ std::int64_t SqliteArchive::Writer::WriteRows(std::int64_t objectId, const Busin
       const ValueKind kind = archived.columns[place.column].kind;
       place.asText = true;
       if (kind != ValueKind::kText) {
-        sqlite::ReadCell(value.text, kind, &cells_[i]);
+        const std::size_t n = static_cast<std::size_t>(values) - items.size() + i;
+        if (!cells || n >= cells->size() || !sqlite::TakeCell((*cells)[n], kind, &cells_[i])) {
+          sqlite::ReadCell(value.text, kind, &cells_[i]);
+        }
         place.asText = !cells_[i].readsAsKind;
         // A text that does not read as the column's kind is kept beside it.
         if (place.asText) place.column = layout_->TextColumn(archived, place.column);

@@ -257,5 +257,35 @@ TEST(SqliteArchive, ThreadsChangeNothingButTheTime) {
   EXPECT_EQ(Query(folder.File("four.db"), "SELECT count(*) FROM Station"), (Rows{"24"}));
 }
 
+// Many documents are read on threads ahead of the one writer; what it
+// stores is what storing them one by one stores, also where a column took
+// its kind from an earlier document that declares the field otherwise.
+TEST(SqliteArchive, ManyDocumentsStoreWhatEachStoresAlone) {
+  ScratchFolder folder;
+  const std::string first = folder.File("first.kuv");
+  const std::string second = folder.File("second.kuv");
+  Doc("<DataDescription>\n<TableDef Table='T'/>\n"
+      "<FieldDef Table='T' Field='v' Unit='' Type='float'/>\n</DataDescription>\n"
+      "<T>\n<v>1.5</v>\n</T>\n")
+      .Save(first);
+  Doc("<DataDescription>\n<TableDef Table='T'/>\n"
+      "<FieldDef Table='T' Field='v' Unit='' Type='integer'/>\n</DataDescription>\n"
+      "<T>\n<v>2</v>\n<v>2.5</v>\n<v>x</v>\n</T>\n",
+      "Y")
+      .Save(second);
+  {
+    SqliteArchive archive(folder.File("alone.db"));
+    archive.Add(ArchivePath(first), Document::Open(first));
+    archive.Add(ArchivePath(second), Document::Open(second));
+  }
+  ExportToSqlite({first, second}, folder.File("many.db"), {2, Encoding::kCp1252, {}});
+  const std::string rows =
+      "SELECT o.id, T.* FROM T JOIN kuv_objects o USING (object) ORDER BY 1, 3";
+  const Rows expected = {"X|1|0|NULL|NULL|1.5|NULL", "Y|2|0|NULL|NULL|2.0|NULL",
+                         "Y|2|1|NULL|NULL|2.5|NULL", "Y|2|2|NULL|NULL|NULL|x"};
+  EXPECT_EQ(Query(folder.File("alone.db"), rows), expected);
+  EXPECT_EQ(Query(folder.File("many.db"), rows), expected);
+}
+
 }  // namespace
 }  // namespace kuv
