@@ -2,6 +2,7 @@
 // writer in the order given.
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <system_error>
 
@@ -33,11 +34,20 @@ std::size_t ExportToSqlite(const std::vector<std::string>& paths, const std::str
   SqliteArchive archive(database, options.encoding);
   std::vector<std::optional<Document>> documents(paths.size());
   std::vector<sqlite::DocumentCells> cells(paths.size());
+  // Documents stored wait here for the next reading job to free them, off
+  // the writer's thread.
+  std::mutex storedMutex;
+  std::vector<Document> storedDocuments;
   const unsigned jobs = std::max(1u, options.jobs);
   // No more documents are held than are read at once.
   RunOrderedJobs(
       paths.size(), jobs, jobs,
       [&](std::size_t i) {
+        {
+          std::vector<Document> freed;
+          const std::lock_guard<std::mutex> lock(storedMutex);
+          freed.swap(storedDocuments);
+        }
         documents[i].emplace(Document::Open(paths[i]));
         cells[i] = sqlite::ReadCellsAhead(*documents[i]);
       },
@@ -48,6 +58,10 @@ std::size_t ExportToSqlite(const std::vector<std::string>& paths, const std::str
           } catch (...) {
             failure = std::current_exception();
           }
+        }
+        if (documents[i]) {
+          const std::lock_guard<std::mutex> lock(storedMutex);
+          storedDocuments.push_back(std::move(*documents[i]));
         }
         documents[i].reset();
         sqlite::DocumentCells().swap(cells[i]);
