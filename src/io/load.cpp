@@ -98,11 +98,13 @@ bool SaveStore(platform::Platform& platform, const CObjectStore& store, const st
     std::unique_ptr<platform::OutputFile> output = platform.BeginReplace(path);
     const bool written =
         output != nullptr && WriteDocument(store, *output, platform::kTextLineEnd, kSaveWrites);
+    // The bytes go to the disk while the check finishes.
+    const bool durable = written && output->MakeDurable();
     if (check.Problem()) {
       *refusal = Describe(*check.Problem());
       return false;  // the replacement is discarded
     }
-    return written && output->Commit();
+    return durable && output->Commit();
   } catch (const std::bad_alloc&) {
     return false;  // the unfinished replacement is discarded; the caller reports it
   }

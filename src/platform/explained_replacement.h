@@ -29,6 +29,7 @@ class ExplainedReplacement : public ExplainedOutputFile {
   bool Write(const char* data, std::size_t size) override {
     return Noted(file_->Write(data, size));
   }
+  bool MakeDurable() override { return Noted(file_->MakeDurable()); }
   bool Commit() override { return Noted(file_->Commit()); }
   FileFailure WhyFailed() const override { return why_; }
   std::string TemporaryPath() const override { return file_->TemporaryPath(); }

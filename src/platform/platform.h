@@ -79,6 +79,10 @@ class OutputFile {
   virtual ~OutputFile() = default;
   // Appends the bytes exactly as given.
   virtual bool Write(const char* data, std::size_t size) = 0;
+  // Makes the bytes written so far durable ahead of Commit, so that a
+  // caller can let the disk work while it finishes something else; what
+  // is written after it must not be. Optional: Commit does it anyway.
+  virtual bool MakeDurable() { return true; }
   // Makes the written bytes durable and puts them in the target's place.
   virtual bool Commit() = 0;
   // The file being written until Commit, for a host that must remove it

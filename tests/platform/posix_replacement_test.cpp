@@ -191,6 +191,24 @@ TEST(PosixReplacement, NoWriteOrCommitAfterCommit) {
   EXPECT_EQ(ReadFileBytes(path), "");
 }
 
+// Bytes made durable early stay where they are until Commit, and what is
+// written after them is committed too.
+TEST(PosixReplacement, WritesAfterMakingDurableAreCommittedToo) {
+  ScratchFolder folder;
+  const std::string path = folder.File("doc.kuv");
+  ASSERT_TRUE(WriteFileBytes(path, "old"));
+  std::unique_ptr<OutputFile> out = BeginFileReplacement(path);
+  ASSERT_NE(out, nullptr);
+  ASSERT_TRUE(out->Write("first ", 6));
+  ASSERT_TRUE(out->MakeDurable());
+  EXPECT_EQ(ReadFileBytes(path), "old");
+  ASSERT_TRUE(out->Write("second", 6));
+  ASSERT_TRUE(out->Commit());
+  EXPECT_EQ(ReadFileBytes(path), "first second");
+  EXPECT_FALSE(out->MakeDurable());
+  EXPECT_EQ(folder.Names(), (Names{"doc.kuv"}));
+}
+
 // The ID of a process that has ended.
 pid_t EndedProcess() {
   const pid_t child = ::fork();

@@ -125,12 +125,20 @@ class Win32Replacement : public OutputFile {
 
   bool Write(const char* data, std::size_t size) override {
     if (failed_ || committed_ || !WriteAll(out_.get(), data, size)) failed_ = true;
+    durable_ = false;
     return !failed_;
+  }
+
+  bool MakeDurable() override {
+    if (failed_ || committed_) return false;
+    if (!durable_ && !::FlushFileBuffers(out_.get())) failed_ = true;
+    durable_ = !failed_;
+    return durable_;
   }
 
   bool Commit() override {
     if (failed_ || committed_) return false;
-    bool ok = ::FlushFileBuffers(out_.get()) != 0;
+    bool ok = durable_ || ::FlushFileBuffers(out_.get()) != 0;
     ok = out_.Reset() && ok;
     // The held target must be let go, or it could not be replaced.
     old_.Reset();
@@ -153,6 +161,7 @@ class Win32Replacement : public OutputFile {
   Handle old_;  // the file being replaced, shared with nobody meanwhile
   bool failed_ = false;
   bool committed_ = false;
+  bool durable_ = false;  // nothing was written since the last flush
 };
 
 }  // namespace
