@@ -188,15 +188,21 @@ def read_frames(paths: Union[PathLike, Iterable[PathLike]], threads: Optional[in
     """
     if isinstance(paths, (str, bytes)) or isinstance(paths, os.PathLike):
         paths = [paths]
-    sources = [os.fspath(path) for path in paths]
     if threads is None:
         threads = os.cpu_count() or 1
     if not isinstance(threads, int) or threads < 1:
         raise ValueError("kuv: threads must be a whole number of at least 1")
-    texts = Texts(encoding)
+    return frames_of_files([os.fspath(path) for path in paths], threads, typed, Texts(encoding),
+                           na_values)
+
+
+def frames_of_files(sources: Sequence[Union[str, bytes]], threads: int, typed: bool, texts: Texts,
+                    na_values: NaValues, only: Sequence[str] = ()) -> Dict[str, pd.DataFrame]:
+    """read_frames of the tables named in only (all when it is empty)."""
     raws = _core.read_frames(
         [path_bytes(source) for source in sources], threads, bool(typed),
-        missing_rules(na_values, texts), texts.codec
+        missing_rules(na_values, texts), texts.codec,
+        [texts.encode(table, "table name") for table in only]
     )
     frames = {}
     for raw in raws:

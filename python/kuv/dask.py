@@ -25,8 +25,8 @@ import pandas as pd
 
 from . import _core
 from ._document import open as _open
-from ._frames import OBJECT, PARENT_ROW_ID, PARENT_TABLE, ROW_ID, SOURCE, NaValues, object_frames
-from ._text import PathLike
+from ._frames import OBJECT, PARENT_ROW_ID, PARENT_TABLE, ROW_ID, SOURCE, NaValues, frames_of_files
+from ._text import PathLike, Texts
 
 __all__ = ["read_frames", "read_table"]
 
@@ -100,32 +100,25 @@ class _TableOfDocument:
             if name not in frame.columns:
                 conformed[name] = pd.Series(index=frame.index, dtype=dtype)
                 continue
+            column = frame[name]
+            if column.dtype == dtype:
+                conformed[name] = column
+                continue
             try:
-                conformed[name] = frame[name].astype(dtype)
+                conformed[name] = column.astype(dtype)
             except (TypeError, ValueError) as error:
                 raise ValueError(
                     f"kuv: {path}: column {name!r} of table {self.table!r} does not convert to "
                     f"{dtype}, the type the first document declares ({error})") from None
-        return pd.DataFrame(conformed, index=frame.index)
+        return pd.DataFrame(conformed, index=frame.index, copy=False)
 
     def _read(self, path: str) -> pd.DataFrame:
         """The table's rows in every object of the document, as
         kuv.read_frames lays them out; only this table is converted."""
-        pieces = []
-        with _open(path, encoding=self.encoding) as doc:
-            for obj in doc.objects:
-                found = object_frames(obj, [self.table], self.typed, self.na_values)
-                frame = next(iter(found.values()), None)
-                if frame is None or len(frame) == 0:
-                    continue
-                frame = frame.reset_index()
-                frame.insert(0, OBJECT, obj.id)
-                frame.insert(0, SOURCE, path)
-                pieces.append(frame)
-        if not pieces:
-            return self.meta.iloc[:0]
-        joined = pieces[0] if len(pieces) == 1 else pd.concat(pieces, ignore_index=True)
-        return joined.reset_index(drop=True)
+        frames = frames_of_files([path], 1, self.typed, Texts(self.encoding), self.na_values,
+                                 [self.table])
+        frame = frames.get(self.table)
+        return self.meta.iloc[:0] if frame is None else frame
 
 
 def read_table(paths: Union[PathLike, Iterable[PathLike]], table: str, typed: bool = True,

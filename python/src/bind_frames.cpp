@@ -75,14 +75,18 @@ struct ReadResult {
 };
 
 // Reads the files on up to `threads` threads and joins their tables by
-// name. Each table comes with "pieces": (file index, object index, object
-// ID, rows) for each object that holds rows of it, in order.
+// name (those named in `only`, all when it is empty). Each table comes
+// with "pieces": (file index, object index, object ID, rows) for each
+// object that holds rows of it, in order.
 py::list ReadFrames(const std::vector<py::bytes>& path_bytes, int threads, bool typed,
-                    const py::object& missing_values, const py::object& encoding) {
+                    const py::object& missing_values, const py::object& encoding,
+                    const std::vector<py::bytes>& only) {
   const TextCodec codec(encoding);
   const MissingRules missing = MissingRulesOf(missing_values);
   std::vector<std::string> paths;
   for (const py::bytes& path : path_bytes) paths.push_back(BytesOf(path));
+  std::vector<std::string> only_names;
+  for (const py::bytes& name : only) only_names.push_back(BytesOf(name));
   std::vector<ReadResult> results(paths.size());
   struct Piece {
     std::size_t file;
@@ -104,7 +108,7 @@ py::list ReadFrames(const std::vector<py::bytes>& path_bytes, int threads, bool 
         throw FileError(Error(error.code(), paths[file] + ": " + message), paths[file], false);
       }
       for (const BusinessObject object : result.document->objects()) {
-        result.tables.push_back(GatherTables(object, {}));
+        result.tables.push_back(GatherTables(object, only_names));
       }
     });
     // Tables by name, in the order they first appear.
@@ -271,7 +275,7 @@ void BindFrames(py::module_& module) {
   module.def("object_frames", &ObjectFrames, py::arg("object"), py::arg("only"), py::arg("typed"),
              py::arg("missing"), py::arg("encoding"));
   module.def("read_frames", &ReadFrames, py::arg("paths"), py::arg("threads"), py::arg("typed"),
-             py::arg("missing"), py::arg("encoding"));
+             py::arg("missing"), py::arg("encoding"), py::arg("only") = std::vector<py::bytes>());
   module.def("object_preview", &ObjectPreview, py::arg("object"), py::arg("rows"));
   module.def("object_add_frame", &AddFrame, py::arg("object"), py::arg("table"), py::arg("label"),
              py::arg("columns"), py::arg("parent_row_id"), py::arg("parent_label"), py::arg("rows"),
