@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev            # libFuzzer and sanitizer runtimes
   libpugixml-dev                      # the benchmark's comparison parser
+  time                                # the benches: peak memory of each command alone
   libcli11-dev nlohmann-json3-dev     # the command-line tool
   libsqlite3-dev                      # kuv::sqlite: export --format sqlite, kuv.to_sqlite
   python3-dev pybind11-dev            # the Python package, for /usr/bin/python3
