@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "json_text.h"
+#include "terminal_text.h"
 #include "tool_error.h"
 
 namespace kuv::tool {
@@ -30,30 +31,6 @@ constexpr DiffReport::PartCounts kParts[] = {
     {DiffPart::kValue, "values", "values", true, true, true},
 };
 
-// A text as one line shows it: "" when empty, line breaks and other
-// control characters escaped.
-std::string Shown(const std::string& utf8) {
-  if (utf8.empty()) return "\"\"";
-  std::string shown;
-  for (const char c : utf8) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte != 0x7F) {
-      shown += c;
-    } else if (c == '\n') {
-      shown += "\\n";
-    } else if (c == '\r') {
-      shown += "\\r";
-    } else if (c == '\t') {
-      shown += "\\t";
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      shown += escaped;
-    }
-  }
-  return shown;
-}
-
 }  // namespace
 
 DiffReport::DiffReport(std::ostream& out, DiffFormat format, bool summaryOnly, Encoding encoding,
@@ -69,7 +46,7 @@ DiffReport::DiffReport(std::ostream& out, DiffFormat format, bool summaryOnly, E
 }
 
 std::string DiffReport::Text(const std::string& bytes) const {
-  return Shown(DecodeForDisplay(bytes, encoding_));
+  return bytes.empty() ? "\"\"" : TerminalText(bytes, encoding_);
 }
 
 std::string DiffReport::Json(const std::string& bytes) const {

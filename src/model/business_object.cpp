@@ -43,13 +43,7 @@ CTableNode* CBusinessObject::AddTable(std::string_view name) {
   return tables_.back().get();
 }
 
-void CBusinessObject::RemoveTable(std::size_t i) {
-  std::vector<Owned<CTableNode>> gone;
-  gone.reserve(1);  // so that nothing below can throw
-  gone.push_back(std::move(tables_[i]));
-  tables_.erase(tables_.begin() + static_cast<std::ptrdiff_t>(i));
-  DestroyTables(gone);
-}
+void CBusinessObject::RemoveTable(std::size_t i) { RemoveTableAt(tables_, i); }
 
 CTableNode* CBusinessObject::GetTable(int i) const {
   if (i < 0 || static_cast<std::size_t>(i) >= tables_.size()) return nullptr;

@@ -35,6 +35,14 @@ void DestroyTables(std::vector<Owned<CTableNode>>& tables) {
   }
 }
 
+void RemoveTableAt(std::vector<Owned<CTableNode>>& tables, std::size_t i) {
+  std::vector<Owned<CTableNode>> gone;
+  gone.reserve(1);  // so that nothing below can throw
+  gone.push_back(std::move(tables[i]));
+  tables.erase(tables.begin() + static_cast<std::ptrdiff_t>(i));
+  DestroyTables(gone);
+}
+
 CTableNode::CTableNode(std::string_view name, CRowNode* parentRow)
     : name_(name), parentRow_(parentRow) {}
 
@@ -103,13 +111,7 @@ CTableNode* CRowNode::AddChildTable(std::string_view name) {
   return childTables_.back().get();
 }
 
-void CRowNode::RemoveChildTable(std::size_t i) {
-  std::vector<Owned<CTableNode>> gone;
-  gone.reserve(1);  // so that nothing below can throw
-  gone.push_back(std::move(childTables_[i]));
-  childTables_.erase(childTables_.begin() + static_cast<std::ptrdiff_t>(i));
-  DestroyTables(gone);
-}
+void CRowNode::RemoveChildTable(std::size_t i) { RemoveTableAt(childTables_, i); }
 
 CTableNode* CRowNode::GetChildTable(int i) const {
   if (i < 0 || static_cast<std::size_t>(i) >= childTables_.size()) return nullptr;

@@ -113,6 +113,9 @@ class CRowNode {
 // allocation, and leaves the vector empty.
 void DestroyTables(std::vector<Owned<CTableNode>>& tables);
 
+// Takes the i-th table out of tables and frees it the same way.
+void RemoveTableAt(std::vector<Owned<CTableNode>>& tables, std::size_t i);
+
 }  // namespace kuv
 
 #endif  // KUV_MODEL_TABLE_NODE_H_

@@ -10,42 +10,18 @@
 #include <vector>
 
 #include "kuv/sqlite.hpp"
+#include "sqlite_rows.h"
 #include "support/scratch_folder.h"
 
 namespace kuv {
 namespace {
 
+using testing::QueryRows;
 using testing::ScratchFolder;
-using Rows = std::vector<std::string>;
+using Rows = testing::SqliteRows;
 
 std::string Example(const std::string& name) {
   return std::string(KUV_SOURCE_DIR) + "/examples/" + name;
-}
-
-// Each row of the query's answer as "a|b|c", NULL as "NULL".
-Rows Query(const std::string& database, const std::string& sql) {
-  sqlite3* db = nullptr;
-  Rows rows;
-  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    sqlite3_close(db);
-    return {"cannot open"};
-  }
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-    rows.push_back(std::string("error: ") + sqlite3_errmsg(db));
-  }
-  while (statement && sqlite3_step(statement) == SQLITE_ROW) {
-    std::string row;
-    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-      if (i > 0) row += '|';
-      const unsigned char* text = sqlite3_column_text(statement, i);
-      row += text ? reinterpret_cast<const char*>(text) : "NULL";
-    }
-    rows.push_back(row);
-  }
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return rows;
 }
 
 // A document of one object whose inner text (definitions and tables) is
@@ -69,29 +45,30 @@ TEST(SqliteArchive, TablesOfEveryDocumentGoIntoOneTableEachWithTypedColumns) {
                                           folder.File("missing.kuv"), Example("kestrel3_log.kuv")};
   EXPECT_EQ(ExportToSqlite(paths, db, options), 2u);
   EXPECT_EQ(reported, (Rows{"0 stored", "1 failed", "2 stored"}));
-  EXPECT_EQ(Query(db, "SELECT path, version, complete FROM kuv_documents ORDER BY document"),
+  EXPECT_EQ(QueryRows(db, "SELECT path, version, complete FROM kuv_documents ORDER BY document"),
             (Rows{paths[0] + "|2.0'|1", paths[2] + "|2.0'|1"}));
-  EXPECT_EQ(Query(db, "SELECT id, date, date_iso, value_count FROM kuv_objects ORDER BY object"),
-            (Rows{"CasingStrings|20240318T14:05:00000|2024-03-18T14:05:00|65",
-                  "FormationTops|20240319T11:20:00000|2024-03-19T11:20:00|44",
-                  "WellLog|20240320T08:15:00000|2024-03-20T08:15:00|220"}));
+  EXPECT_EQ(
+      QueryRows(db, "SELECT id, date, date_iso, value_count FROM kuv_objects ORDER BY object"),
+      (Rows{"CasingStrings|20240318T14:05:00000|2024-03-18T14:05:00|65",
+            "FormationTops|20240319T11:20:00000|2024-03-19T11:20:00|44",
+            "WellLog|20240320T08:15:00000|2024-03-20T08:15:00|220"}));
   // Numbers are numbers: they compare and sum as such.
   EXPECT_EQ(
-      Query(db, "SELECT Name, typeof(OD), OD FROM Casing WHERE Bottom > 2000 ORDER BY row_id"),
+      QueryRows(db, "SELECT Name, typeof(OD), OD FROM Casing WHERE Bottom > 2000 ORDER BY row_id"),
       (Rows{"Production|real|9.625", "Liner|real|7.0"}));
-  EXPECT_EQ(Query(db,
-                  "SELECT row_id, parent_table, parent_row_id, typeof(Stage) FROM CementStage "
-                  "WHERE Stage = 3"),
+  EXPECT_EQ(QueryRows(db,
+                      "SELECT row_id, parent_table, parent_row_id, typeof(Stage) FROM CementStage "
+                      "WHERE Stage = 3"),
             (Rows{"5|Casing|3|integer"}));
-  EXPECT_EQ(Query(db, "SELECT table_name, parent FROM kuv_table_definitions WHERE object = 1"),
+  EXPECT_EQ(QueryRows(db, "SELECT table_name, parent FROM kuv_table_definitions WHERE object = 1"),
             (Rows{"Casing|", "CementStage|Casing"}));
-  EXPECT_EQ(Query(db,
-                  "SELECT field, unit, type, kind FROM kuv_field_definitions WHERE object = 1 "
-                  "AND table_name = 'CementStage' ORDER BY position LIMIT 3"),
+  EXPECT_EQ(QueryRows(db,
+                      "SELECT field, unit, type, kind FROM kuv_field_definitions WHERE object = 1 "
+                      "AND table_name = 'CementStage' ORDER BY position LIMIT 3"),
             (Rows{"Bottom|m|float|float", "Slurry||string|text", "Stage||int|integer"}));
-  EXPECT_EQ(Query(db,
-                  "SELECT sql_column, kind, holds FROM kuv_columns WHERE sql_table = 'Casing' "
-                  "ORDER BY position LIMIT 2"),
+  EXPECT_EQ(QueryRows(db,
+                      "SELECT sql_column, kind, holds FROM kuv_columns WHERE sql_table = 'Casing' "
+                      "ORDER BY position LIMIT 2"),
             (Rows{"Name|text|value", "OD|float|value"}));
 }
 
@@ -111,16 +88,17 @@ TEST(SqliteArchive, TextsThatDoNotReadAsTheirKindAreKeptBeside) {
                     "<f></f>\n<i>99999999999999999999</i>\n<b>0</b>\n<d>2005-02-30</d>\n"
                     "<f>nan</f>\n</T>\n"));
   }
-  EXPECT_EQ(Query(db, "SELECT f, f_text, i, i_text, b, b_text, d, d_text FROM T ORDER BY row_id"),
-            (Rows{"1.5|NULL|7|NULL|1|NULL|2005-01-19T14:05:30.25|NULL",
-                  "NULL|n/a|NULL|1.0|NULL|maybe|2005-01-19T14:05:00|NULL",
-                  "NULL||NULL|99999999999999999999|0|NULL|NULL|2005-02-30",
-                  "NULL|nan|NULL|NULL|NULL|NULL|NULL|NULL"}));
-  EXPECT_EQ(Query(db, "SELECT typeof(i), typeof(b) FROM T WHERE row_id = 0"),
+  EXPECT_EQ(
+      QueryRows(db, "SELECT f, f_text, i, i_text, b, b_text, d, d_text FROM T ORDER BY row_id"),
+      (Rows{"1.5|NULL|7|NULL|1|NULL|2005-01-19T14:05:30.25|NULL",
+            "NULL|n/a|NULL|1.0|NULL|maybe|2005-01-19T14:05:00|NULL",
+            "NULL||NULL|99999999999999999999|0|NULL|NULL|2005-02-30",
+            "NULL|nan|NULL|NULL|NULL|NULL|NULL|NULL"}));
+  EXPECT_EQ(QueryRows(db, "SELECT typeof(i), typeof(b) FROM T WHERE row_id = 0"),
             (Rows{"integer|integer"}));
-  EXPECT_EQ(Query(db,
-                  "SELECT sql_column, field, kind, holds FROM kuv_columns WHERE sql_column "
-                  "LIKE 'f%' ORDER BY position"),
+  EXPECT_EQ(QueryRows(db,
+                      "SELECT sql_column, field, kind, holds FROM kuv_columns WHERE sql_column "
+                      "LIKE 'f%' ORDER BY position"),
             (Rows{"f|f|float|value", "f_text|f|float|text"}));
 }
 
@@ -135,16 +113,16 @@ TEST(SqliteArchive, NamesThatSqlWouldMisreadAreQuotedOrTakeASuffixAndAreRecorded
                     "</select \"x\">\n<sqlite_master>\n<a>3</a>\n</sqlite_master>\n"
                     "<kuv_objects>\n<a>4</a>\n</kuv_objects>\n"));
   }
-  EXPECT_EQ(Query(db, "SELECT table_name, sql_table FROM kuv_tables ORDER BY table_name"),
+  EXPECT_EQ(QueryRows(db, "SELECT table_name, sql_table FROM kuv_tables ORDER BY table_name"),
             (Rows{"Casing|Casing", "casing|casing_2", "kuv_objects|kuv_objects_2",
                   "select \"x\"|select \"x\"", "sqlite_master|_sqlite_master"}));
-  EXPECT_EQ(Query(db,
-                  "SELECT sql_column, field, occurrence FROM kuv_columns WHERE sql_table = "
-                  "'select \"x\"' ORDER BY position"),
+  EXPECT_EQ(QueryRows(db,
+                      "SELECT sql_column, field, occurrence FROM kuv_columns WHERE sql_table = "
+                      "'select \"x\"' ORDER BY position"),
             (Rows{"object_2|object|0", "g|g|0", "g.1|g|1", "G_2|G|0"}));
-  EXPECT_EQ(Query(db, "SELECT object, object_2, g, \"g.1\", G_2 FROM \"select \"\"x\"\"\""),
+  EXPECT_EQ(QueryRows(db, "SELECT object, object_2, g, \"g.1\", G_2 FROM \"select \"\"x\"\"\""),
             (Rows{"1|o|1|2|3"}));
-  EXPECT_EQ(Query(db, "SELECT a FROM casing_2"), (Rows{"2"}));
+  EXPECT_EQ(QueryRows(db, "SELECT a FROM casing_2"), (Rows{"2"}));
 }
 
 TEST(SqliteArchive, ADocumentStoredAgainUnderItsPathReplacesTheOld) {
@@ -161,13 +139,13 @@ TEST(SqliteArchive, ADocumentStoredAgainUnderItsPathReplacesTheOld) {
     again.Add("a.kuv", Doc(inner + "<T>\n<v>3</v>\n</T>\n<U>\n<w>4</w>\n</U>\n", "Y"));
     EXPECT_EQ(again.added(), 1u);
   }
-  EXPECT_EQ(Query(db,
-                  "SELECT d.path, o.id, t.v FROM T t JOIN kuv_objects o USING (object) JOIN "
-                  "kuv_documents d USING (document) ORDER BY d.path, t.row_id"),
+  EXPECT_EQ(QueryRows(db,
+                      "SELECT d.path, o.id, t.v FROM T t JOIN kuv_objects o USING (object) JOIN "
+                      "kuv_documents d USING (document) ORDER BY d.path, t.row_id"),
             (Rows{"a.kuv|Y|3", "b.kuv|X|10"}));
-  EXPECT_EQ(Query(db, "SELECT count(*) FROM kuv_objects"), (Rows{"2"}));
-  EXPECT_EQ(Query(db, "SELECT count(*) FROM kuv_table_definitions"), (Rows{"2"}));
-  EXPECT_EQ(Query(db, "SELECT w FROM U"), (Rows{"4"}));
+  EXPECT_EQ(QueryRows(db, "SELECT count(*) FROM kuv_objects"), (Rows{"2"}));
+  EXPECT_EQ(QueryRows(db, "SELECT count(*) FROM kuv_table_definitions"), (Rows{"2"}));
+  EXPECT_EQ(QueryRows(db, "SELECT w FROM U"), (Rows{"4"}));
 }
 
 TEST(SqliteArchive, AFailedDocumentLeavesTheArchiveAsItWas) {
@@ -191,15 +169,16 @@ TEST(SqliteArchive, AFailedDocumentLeavesTheArchiveAsItWas) {
               "choose "
               "the document's encoding (cp1252, latin1)");
   }
-  EXPECT_EQ(Query(db, "SELECT path FROM kuv_documents"), (Rows{"good.kuv"}));
-  EXPECT_EQ(Query(db, "SELECT table_name FROM kuv_tables"), (Rows{"T"}));
-  EXPECT_EQ(Query(db, "SELECT sql_column FROM kuv_columns"), (Rows{"v"}));
-  EXPECT_EQ(Query(db, "SELECT count(*) FROM sqlite_master WHERE name = 'New'"), (Rows{"0"}));
-  EXPECT_EQ(Query(db, "SELECT count(*) FROM pragma_table_info('T') WHERE name = 'w'"), (Rows{"0"}));
+  EXPECT_EQ(QueryRows(db, "SELECT path FROM kuv_documents"), (Rows{"good.kuv"}));
+  EXPECT_EQ(QueryRows(db, "SELECT table_name FROM kuv_tables"), (Rows{"T"}));
+  EXPECT_EQ(QueryRows(db, "SELECT sql_column FROM kuv_columns"), (Rows{"v"}));
+  EXPECT_EQ(QueryRows(db, "SELECT count(*) FROM sqlite_master WHERE name = 'New'"), (Rows{"0"}));
+  EXPECT_EQ(QueryRows(db, "SELECT count(*) FROM pragma_table_info('T') WHERE name = 'w'"),
+            (Rows{"0"}));
   // What the archive knows of its layout went back with the transaction.
   archive.Add("next.kuv", Doc("<T>\n<v>5</v>\n<w>6</w>\n</T>\n<New>\n<n>7</n>\n</New>\n"));
-  EXPECT_EQ(Query(db, "SELECT v, w FROM T ORDER BY object"), (Rows{"1|NULL", "5|6"}));
-  EXPECT_EQ(Query(db, "SELECT n FROM New"), (Rows{"7"}));
+  EXPECT_EQ(QueryRows(db, "SELECT v, w FROM T ORDER BY object"), (Rows{"1|NULL", "5|6"}));
+  EXPECT_EQ(QueryRows(db, "SELECT n FROM New"), (Rows{"7"}));
 }
 
 TEST(SqliteArchive, DatabasesThatCannotTakeDocumentsAreRefusedUntouched) {
@@ -231,7 +210,7 @@ TEST(SqliteArchive, DatabasesThatCannotTakeDocumentsAreRefusedUntouched) {
   ExportToSqlite({Example("kestrel3_log.kuv")}, locked);
   ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
   EXPECT_EQ(refusal(locked), "cannot write " + locked + ": it is read-only");
-  EXPECT_EQ(Query(locked, "SELECT count(*) FROM kuv_documents"), (Rows{"1"}));
+  EXPECT_EQ(QueryRows(locked, "SELECT count(*) FROM kuv_documents"), (Rows{"1"}));
 
   // Two paths of one document are refused before anything is made.
   EXPECT_THROW(
@@ -253,8 +232,9 @@ TEST(SqliteArchive, ThreadsChangeNothingButTheTime) {
       "SELECT o.id, s.* FROM Station s JOIN kuv_objects o USING (object) ORDER BY 1, 2, 3";
   ExportToSqlite(paths, folder.File("one.db"), {1, Encoding::kCp1252, {}});
   ExportToSqlite(paths, folder.File("four.db"), {4, Encoding::kCp1252, {}});
-  EXPECT_EQ(Query(folder.File("one.db"), everything), Query(folder.File("four.db"), everything));
-  EXPECT_EQ(Query(folder.File("four.db"), "SELECT count(*) FROM Station"), (Rows{"24"}));
+  EXPECT_EQ(QueryRows(folder.File("one.db"), everything),
+            QueryRows(folder.File("four.db"), everything));
+  EXPECT_EQ(QueryRows(folder.File("four.db"), "SELECT count(*) FROM Station"), (Rows{"24"}));
 }
 
 // Many documents are read on threads ahead of the one writer; what it
@@ -283,8 +263,8 @@ TEST(SqliteArchive, ManyDocumentsStoreWhatEachStoresAlone) {
       "SELECT o.id, T.* FROM T JOIN kuv_objects o USING (object) ORDER BY 1, 3";
   const Rows expected = {"X|1|0|NULL|NULL|1.5|NULL", "Y|2|0|NULL|NULL|2.0|NULL",
                          "Y|2|1|NULL|NULL|2.5|NULL", "Y|2|2|NULL|NULL|NULL|x"};
-  EXPECT_EQ(Query(folder.File("alone.db"), rows), expected);
-  EXPECT_EQ(Query(folder.File("many.db"), rows), expected);
+  EXPECT_EQ(QueryRows(folder.File("alone.db"), rows), expected);
+  EXPECT_EQ(QueryRows(folder.File("many.db"), rows), expected);
 }
 
 }  // namespace

@@ -22,15 +22,7 @@ class CombinedExport : public ToolTest {
     RegisterBundledTemplate();
   }
 
-  // Generated wells 1..count, each in a file of its own.
-  std::vector<std::string> Wells(int count) {
-    std::vector<std::string> paths;
-    for (int well = 1; well <= count; ++well) {
-      paths.push_back(Path("well" + std::to_string(well) + ".kuv"));
-      WriteFile(paths.back(), WellDocument(well, 40 * well));
-    }
-    return paths;
-  }
+  std::vector<std::string> Wells(int count) { return WriteWellDocuments(folder_, count, 40); }
 
   ToolRun Export(std::vector<std::string> files, const std::vector<std::string>& options) {
     std::vector<std::string> arguments = {"export"};

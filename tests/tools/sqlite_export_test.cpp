@@ -1,12 +1,12 @@
 // kuv export --format sqlite: documents into an archive that SQL queries,
 // one transaction each, and every bad input refused with the database as
 // it was.
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <string>
 #include <vector>
 
+#include "sqlite_rows.h"
 #include "tool_test_fixture.h"
 #include "well_documents.h"
 
@@ -14,30 +14,8 @@ namespace kuv::tool {
 namespace {
 
 using ::testing::HasSubstr;
-using Rows = std::vector<std::string>;
-
-// Each row of the answer as "a|b|c".
-Rows Query(const std::string& database, const std::string& sql) {
-  sqlite3* db = nullptr;
-  Rows rows;
-  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-      rows.push_back(std::string("error: ") + sqlite3_errmsg(db));
-    }
-    while (statement && sqlite3_step(statement) == SQLITE_ROW) {
-      std::string row;
-      for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-        const unsigned char* text = sqlite3_column_text(statement, i);
-        row += (i ? "|" : "") + std::string(text ? reinterpret_cast<const char*>(text) : "NULL");
-      }
-      rows.push_back(row);
-    }
-    sqlite3_finalize(statement);
-  }
-  sqlite3_close(db);
-  return rows;
-}
+using testing::QueryRows;
+using Rows = testing::SqliteRows;
 
 class SqliteExport : public ToolTest {
  protected:
@@ -46,14 +24,7 @@ class SqliteExport : public ToolTest {
     RegisterBundledTemplate();
   }
 
-  std::vector<std::string> Wells(int count) {
-    std::vector<std::string> paths;
-    for (int well = 1; well <= count; ++well) {
-      paths.push_back(Path("well" + std::to_string(well) + ".kuv"));
-      WriteFile(paths.back(), WellDocument(well, 50 * well));
-    }
-    return paths;
-  }
+  std::vector<std::string> Wells(int count) { return WriteWellDocuments(folder_, count, 50); }
 
   ToolRun Store(const std::vector<std::string>& files, const std::string& database,
                 const std::vector<std::string>& more = {}) {
@@ -72,20 +43,20 @@ TEST_F(SqliteExport, ExamplesAnswerADataManagersQueries) {
                             db);
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(Query(db,
-                  "SELECT o.well_id, c.Name, c.Bottom FROM Casing c JOIN kuv_objects o "
-                  "USING (object) WHERE c.Bottom > 2000 ORDER BY c.Bottom"),
+  EXPECT_EQ(QueryRows(db,
+                      "SELECT o.well_id, c.Name, c.Bottom FROM Casing c JOIN kuv_objects o "
+                      "USING (object) WHERE c.Bottom > 2000 ORDER BY c.Bottom"),
             (Rows{"KES-3|Production|2612.0", "KES-3|Liner|2976.0"}));
-  EXPECT_EQ(Query(db,
-                  "SELECT o.well_id, t.MD FROM Top t JOIN kuv_objects o USING (object) "
-                  "WHERE t.Formation = 'Hugin Formation'"),
+  EXPECT_EQ(QueryRows(db,
+                      "SELECT o.well_id, t.MD FROM Top t JOIN kuv_objects o USING (object) "
+                      "WHERE t.Formation = 'Hugin Formation'"),
             (Rows{"KES-3|2598.0"}));
-  EXPECT_EQ(Query(db, "SELECT id, sum(value_count) FROM kuv_objects GROUP BY id ORDER BY id"),
+  EXPECT_EQ(QueryRows(db, "SELECT id, sum(value_count) FROM kuv_objects GROUP BY id ORDER BY id"),
             (Rows{"CasingStrings|65", "DeviationSurvey|173", "FormationTops|44", "WellHeader|11",
                   "WellLog|220"}));
   // Stored again, a document replaces itself.
   ASSERT_EQ(Store({Example("kestrel3_log.kuv")}, db).status, 0);
-  EXPECT_EQ(Query(db, "SELECT count(*), sum(value_count) FROM kuv_objects"), (Rows{"5|513"}));
+  EXPECT_EQ(QueryRows(db, "SELECT count(*), sum(value_count) FROM kuv_objects"), (Rows{"5|513"}));
 }
 
 TEST_F(SqliteExport, GeneratedDocumentsOnSeveralThreadsAsOnOne) {
@@ -96,8 +67,8 @@ TEST_F(SqliteExport, GeneratedDocumentsOnSeveralThreadsAsOnOne) {
   const std::string everything =
       "SELECT d.path, o.id, s.row_id, s.DEPT, s.GR, s.GR_text, s.RT FROM Sample s JOIN "
       "kuv_objects o USING (object) JOIN kuv_documents d USING (document) ORDER BY 1, 3";
-  const Rows rows = Query(Path("four.db"), everything);
-  EXPECT_EQ(rows, Query(Path("one.db"), everything));
+  const Rows rows = QueryRows(Path("four.db"), everything);
+  EXPECT_EQ(rows, QueryRows(Path("one.db"), everything));
   ASSERT_EQ(rows.size(), 50u * 36);
   // The trade's null value is a number; a text that is none is kept.
   EXPECT_EQ(rows[5], wells[0] + "|Log|5|105.0|-999.25|NULL|NULL");
@@ -110,7 +81,7 @@ TEST_F(SqliteExport, ADocumentThatDoesNotReadIsReportedAndTheOthersStored) {
   const ToolRun run = Store({wells[0], TestData("corrupted.kuv"), wells[1]}, db, {"-j", "2"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "kuv: " + TestData("corrupted.kuv") + ": Error : Token is invalid.\n");
-  EXPECT_EQ(Query(db, "SELECT count(*) FROM kuv_documents"), (Rows{"2"}));
+  EXPECT_EQ(QueryRows(db, "SELECT count(*) FROM kuv_documents"), (Rows{"2"}));
   // None stored: no database is left.
   EXPECT_EQ(Store({TestData("corrupted.kuv")}, Path("none.db")).status, 1);
   EXPECT_FALSE(FileExists(Path("none.db")));

@@ -1,5 +1,7 @@
 #include "well_documents.h"
 
+#include "tool_test_fixture.h"
+
 namespace kuv::tool {
 
 namespace {
@@ -52,6 +54,16 @@ std::string WellDocument(int well, int samples) {
   }
   bytes += "</Sample>\n</BusinessObject>\n</KUV>\n";
   return bytes;
+}
+
+std::vector<std::string> WriteWellDocuments(const std::string& folder, int count,
+                                            int samplesPerWell) {
+  std::vector<std::string> paths;
+  for (int well = 1; well <= count; ++well) {
+    paths.push_back(folder + "/well" + std::to_string(well) + ".kuv");
+    WriteFile(paths.back(), WellDocument(well, samplesPerWell * well));
+  }
+  return paths;
 }
 
 }  // namespace kuv::tool
