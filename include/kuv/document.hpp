@@ -145,7 +145,6 @@ struct Value {
   std::string_view text;
 };
 
-
 // A declared table: its parent table, "" for a top-level table.
 struct TableDefinition {
   std::string_view table;
@@ -316,6 +315,9 @@ class KUV_DOCUMENT_API BusinessObject {
   std::optional<std::string_view> parent_of(std::string_view table) const;
   std::optional<FieldDefinition> field_definition(std::string_view table,
                                                   std::string_view field) const;
+  // The kind of value the field's declared type names (KindOfType); kText
+  // for a field that is not declared.
+  ValueKind field_kind(std::string_view table, std::string_view field) const;
 
   // Declares a table as KuvCreateTableDef does. Refusal when a non-empty
   // parent is not declared, the name is taken, or a name cannot be stored.

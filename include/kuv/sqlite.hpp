@@ -73,10 +73,10 @@ class KUV_SQLITE_API SqliteError : public std::runtime_error {
   explicit SqliteError(const std::string& what);
 };
 
-// An archive open for adding documents. One instance must not be used from
-// two threads at once.
 struct SqliteExportOptions;
 
+// An archive open for adding documents. One instance must not be used from
+// two threads at once.
 class KUV_SQLITE_API SqliteArchive {
  public:
   // Opens the database at path, making it (and the archive's tables) when

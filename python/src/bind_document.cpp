@@ -282,9 +282,7 @@ void BindObjectClass(py::module_& module) {
       .def("kind_of",
            [](const ObjectHandle& self, const py::bytes& table, const py::bytes& field) {
              DocumentLock lock(self.holder());
-             const std::optional<FieldDefinition> definition =
-                 self.Get().field_definition(BytesOf(table), BytesOf(field));
-             return NameOf(definition ? KindOfType(definition->type) : ValueKind::kText);
+             return NameOf(self.Get().field_kind(BytesOf(table), BytesOf(field)));
            })
       .def("find_read_back_problem",
            [](const ObjectHandle& self) {

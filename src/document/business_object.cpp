@@ -116,6 +116,11 @@ std::optional<FieldDefinition> BusinessObject::field_definition(std::string_view
   return document::ViewFieldDefinition(found->first, found->second);
 }
 
+ValueKind BusinessObject::field_kind(std::string_view table, std::string_view field) const {
+  const std::optional<FieldDefinition> definition = field_definition(table, field);
+  return definition ? KindOfType(definition->type) : ValueKind::kText;
+}
+
 void BusinessObject::DefineTable(std::string_view table, std::string_view parent) {
   document::RequireDone(core::DefineTable(*live(), table, parent),
                         "cannot declare the table " + Quoted(table));

@@ -46,7 +46,8 @@ SqliteArchive::Writer::Writer(const std::string& path, Encoding encoding)
   try {
     connection_ = std::make_unique<sqlite::Connection>(path);
     sqlite::PrepareArchive(*connection_);
-    // A large document's transaction keeps its pages in memory longer.
+    // Twice SQLite's own: most documents' transactions fit, and a larger
+    // cache only holds more memory for no gain in time.
     connection_->Execute("PRAGMA cache_size = -4096", "use");
     layout_ = std::make_unique<sqlite::ArchiveLayout>(*connection_);
   } catch (...) {

@@ -29,9 +29,7 @@ std::vector<CellAhead> ObjectCells(const BusinessObject& object) {
     const std::vector<std::size_t>& local = last->layout.ColumnsOf(row->row);
     const std::vector<TableColumn>& columns = last->layout.columns();
     while (last->kinds.size() < columns.size()) {
-      const std::optional<FieldDefinition> declared =
-          object.field_definition(row->table, columns[last->kinds.size()].field);
-      last->kinds.push_back(declared ? KindOfType(declared->type) : ValueKind::kText);
+      last->kinds.push_back(object.field_kind(row->table, columns[last->kinds.size()].field));
     }
     const Items<Value> items = row->row.values();
     for (std::size_t i = 0; i < items.size(); ++i) {

@@ -54,15 +54,14 @@ std::int64_t SqliteArchive::Writer::WriteRows(std::int64_t objectId, const Busin
     const std::vector<TableColumn>& columns = table->layout.columns();
     while (table->columns.size() < columns.size()) {
       const TableColumn& column = columns[table->columns.size()];
-      const std::optional<FieldDefinition> declared =
-          object.field_definition(row->table, column.field);
-      const ValueKind kind = declared ? KindOfType(declared->type) : ValueKind::kText;
+      const ValueKind kind = object.field_kind(row->table, column.field);
       table->columns.push_back(
           layout_->ValueColumn(archived, Utf8Copy(column.field, object, row->table, column.field),
                                column.occurrence, kind));
     }
 
     const Items<Value> items = row->row.values();
+    const auto firstValue = static_cast<std::size_t>(values);  // the object's index of items[0]
     values += static_cast<std::int64_t>(items.size());
     // Sized before any view into them is taken.
     if (cells_.size() < items.size()) cells_.resize(items.size());
@@ -75,7 +74,7 @@ std::int64_t SqliteArchive::Writer::WriteRows(std::int64_t objectId, const Busin
       const ValueKind kind = archived.columns[place.column].kind;
       place.asText = true;
       if (kind != ValueKind::kText) {
-        const std::size_t n = static_cast<std::size_t>(values) - items.size() + i;
+        const std::size_t n = firstValue + i;
         if (!cells || n >= cells->size() || !sqlite::TakeCell((*cells)[n], kind, &cells_[i])) {
           sqlite::ReadCell(value.text, kind, &cells_[i]);
         }

@@ -88,6 +88,9 @@ TEST_F(ObjectTest, DefinitionsFollowTheRulesOfTheCInterface) {
   ASSERT_TRUE(depth.has_value());
   EXPECT_EQ(depth->unit, "m");
   EXPECT_EQ(depth->type, "float");
+  EXPECT_EQ(object.field_kind("A", "depth"), ValueKind::kFloat);
+  EXPECT_EQ(object.field_kind("A", "flags"), ValueKind::kText);    // a type it does not know
+  EXPECT_EQ(object.field_kind("A", "nothing"), ValueKind::kText);  // not declared
 }
 
 TEST_F(ObjectTest, DefinitionsAreListedInSavedOrderAndEditedAsGiven) {
