@@ -21,50 +21,54 @@ std::string ArchivePath(const std::string& path) {
 
 std::size_t ExportToSqlite(const std::vector<std::string>& paths, const std::string& database,
                            const SqliteExportOptions& options) {
-  std::vector<std::string> stored;
+  std::vector<std::string> archivePaths;
   std::map<std::string, const std::string*> given;
   for (const std::string& path : paths) {
-    stored.push_back(ArchivePath(path));
-    const auto [earlier, added] = given.emplace(stored.back(), &path);
+    archivePaths.push_back(ArchivePath(path));
+    const auto [earlier, added] = given.emplace(archivePaths.back(), &path);
     if (!added) {
       throw std::invalid_argument(*earlier->second + " and " + path +
                                   " name the same document; give each document once");
     }
   }
   SqliteArchive archive(database, options.encoding);
-  std::vector<std::optional<Document>> documents(paths.size());
-  std::vector<sqlite::DocumentCells> cells(paths.size());
-  // Documents stored wait here for the next reading job to free them, off
+  // A document read, with its cells read ahead of the writer.
+  struct Read {
+    Document document;
+    sqlite::DocumentCells cells;
+  };
+  std::vector<std::optional<Read>> reads(paths.size());
+  // What was stored waits here for the next reading job to free it, off
   // the writer's thread.
   std::mutex storedMutex;
-  std::vector<Document> storedDocuments;
+  std::vector<Read> stored;
   const unsigned jobs = std::max(1u, options.jobs);
   // No more documents are held than are read at once.
   RunOrderedJobs(
       paths.size(), jobs, jobs,
       [&](std::size_t i) {
         {
-          std::vector<Document> freed;
+          std::vector<Read> freed;
           const std::lock_guard<std::mutex> lock(storedMutex);
-          freed.swap(storedDocuments);
+          freed.swap(stored);
         }
-        documents[i].emplace(Document::Open(paths[i]));
-        cells[i] = sqlite::ReadCellsAhead(*documents[i]);
+        Document document = Document::Open(paths[i]);
+        sqlite::DocumentCells cells = sqlite::ReadCellsAhead(document);
+        reads[i].emplace(Read{std::move(document), std::move(cells)});
       },
       [&](std::size_t i, std::exception_ptr failure) {
         if (!failure) {
           try {
-            archive.writer_->Add(stored[i], *documents[i], &cells[i]);
+            archive.writer_->Add(archivePaths[i], reads[i]->document, &reads[i]->cells);
           } catch (...) {
             failure = std::current_exception();
           }
         }
-        if (documents[i]) {
+        if (reads[i]) {
           const std::lock_guard<std::mutex> lock(storedMutex);
-          storedDocuments.push_back(std::move(*documents[i]));
+          stored.push_back(std::move(*reads[i]));
         }
-        documents[i].reset();
-        sqlite::DocumentCells().swap(cells[i]);
+        reads[i].reset();
         if (options.report) options.report(i, failure);
       });
   return archive.added();
